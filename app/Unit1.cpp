@@ -1,0 +1,144 @@
+#include "Unit1.h"
+
+#include "Application.h"
+#include "DisplayText.h"
+#include "FileExists.h"
+#include "Guard.h"
+#include "IntegerText.h"
+#include "SettingsFile.h"
+#include "StaticText.h"
+#include "Timer.h"
+#include "Unit2.h"
+#include "WindowStyle.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QMenu>
+#include <QSlider>
+#include <algorithm>
+#include <cstdint>
+
+namespace zintra {
+
+namespace {
+
+const char* const kLoading = "Loading...";
+
+// The slider position that stands for a scroll interval, clamped to the slider's range;
+// computed wide, so that no stored interval overflows.
+int SliderPosition(std::int32_t interval) {
+    return static_cast<int>(std::clamp<std::int64_t>(351 - std::int64_t{interval}, 50, 350));
+}
+
+} // namespace
+
+TForm1::TForm1(std::string settingsPath, std::unique_ptr<FileChooser> chooser)
+    : Timer1(new Timer(110, this)),
+      StaticText1(new StaticText(QString::fromLatin1(kLoading), this)), PopupMenu1(new QMenu(this)),
+      OpenDialog1(QStringLiteral("Select Zintra Source File"),
+                  QStringLiteral("Zintra Source Files (*.zin)"), std::move(chooser)),
+      settingsPath_(std::move(settingsPath)), bar_(*this) {
+    setWindowTitle(QStringLiteral("Zintra 1.00"));
+    UseFixedSingleBorder(*this, {370, 19});
+    StaticText1->setObjectName(QStringLiteral("StaticText1"));
+    StaticText1->setGeometry(0, 0, 369, 19);
+
+    ChangeSource1 = PopupMenu1->addAction(QStringLiteral("&Change Source..."));
+    Options1 = PopupMenu1->addAction(QStringLiteral("&Options..."));
+    // Help and About are present and close the menu; they have nothing to show yet.
+    Help1 = PopupMenu1->addAction(QStringLiteral("&Help..."));
+    About1 = PopupMenu1->addAction(QStringLiteral("&About..."));
+    N1 = PopupMenu1->addSeparator();
+    Exit1 = PopupMenu1->addAction(QStringLiteral("E&xit"));
+
+    connect(Timer1, &Timer::Tick, this, Guarded([this] { Timer1Timer(); }));
+    connect(ChangeSource1, &QAction::triggered, this, Guarded([this] { ChangeSource1Click(); }));
+    connect(Options1, &QAction::triggered, this, Guarded([this] { Options1Click(); }));
+    connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    bar_.SetPadText(" ");
+    bar_.SetScrollPos(0);
+    bar_.SetWindowWidth(55);
+    bar_.Random().Seed(RandomGenerator::ClockSeed());
+    PopupMenu = PopupMenu1;
+    OptionsDialog = new TForm2(this);
+
+    if (!FileExists(settingsPath_)) {
+        Settings.Add(kDefaultSeparator);
+        Settings.Add(kDefaultInterval);
+        Settings.Add("");
+        return;
+    }
+    const SettingsLines lines = ReadSettingsFile(settingsPath_);
+    bar_.SetSeparator(lines.Separator);
+    Settings.Add(lines.Separator);
+    Settings.Add(lines.Interval);
+    Settings.Add(lines.Path);
+    Timer1->SetInterval(StrToInt(lines.Interval));
+    Load(lines.Path);
+    Timer1->SetEnabled(true);
+}
+
+void TForm1::Stuff(const std::string& path) {
+    SetTimerEnabled(false);
+    SetBarText(kLoading);
+    Settings.Delete(2);
+    Settings.Add(path);
+    Settings.SaveToFile(settingsPath_);
+}
+
+void TForm1::ChangeSource1Click() {
+    if (!OpenDialog1.Execute(this))
+        return;
+    Stuff(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+    Load(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+}
+
+void TForm1::Exit1Click() {
+    Application::Instance().Terminate();
+}
+
+void TForm1::Options1Click() {
+    Timer1->SetEnabled(false);
+    OptionsDialog->TrackBar1->setValue(SliderPosition(StrToInt(Settings.Get(1))));
+    if (OptionsDialog->ShowModal() == mrOk) {
+        const int interval = 351 - OptionsDialog->TrackBar1->value();
+        Settings.Put(1, std::to_string(interval));
+        Timer1->SetInterval(interval);
+    }
+    Timer1->SetEnabled(true);
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        PopupAt(mapToGlobal(QPoint(0, 0)));
+    else
+        PopupAt(event->globalPos());
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    // The menu key arrives as a keyboard context-menu event; Shift+F10 does not.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)
+        PopupAt(mapToGlobal(QPoint(0, 0)));
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void TForm1::PopupAt(QPoint globalPos) {
+    if (PopupMenu != nullptr)
+        PopupMenu->popup(globalPos);
+}
+
+void TForm1::SetBarText(const std::string& text) {
+    StaticText1->SetCaption(DisplayText(text));
+}
+
+void TForm1::SetTimerEnabled(bool enabled) {
+    Timer1->SetEnabled(enabled);
+}
+
+} // namespace zintra

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "MessageBar.h"
+#include "MessageBarView.h"
+#include "OpenDialog.h"
+#include "StringList.h"
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+class QAction;
+class QMenu;
+
+namespace zintra {
+
+class StaticText;
+class TForm2;
+class Timer;
+
+// The main window: a narrow, fixed window holding the message bar, worked through its
+// context menu. It keeps the settings file's three lines in Settings.
+class TForm1 : public QWidget, private MessageBarView {
+public:
+    // `settingsPath` is where "config.ini" lives; `chooser` answers "&Change Source...".
+    TForm1(std::string settingsPath, std::unique_ptr<FileChooser> chooser);
+    ~TForm1() override;
+
+    Timer* Timer1;
+    StaticText* StaticText1;
+    QMenu* PopupMenu1;
+    QAction* ChangeSource1;
+    QAction* Exit1;
+    OpenDialog OpenDialog1;
+    QAction* Options1;
+    QAction* N1;
+    QAction* About1;
+    QAction* Help1;
+
+    // The context menu of the window and of its bar; none until FormCreate attaches it.
+    QMenu* PopupMenu = nullptr;
+    // The window's own options dialog, created by FormCreate.
+    TForm2* OptionsDialog = nullptr;
+    // Separator, scroll interval text and collection path.
+    TStringList Settings;
+
+    void FormCreate();
+    void Stuff(const std::string& path);
+    void Load(const std::string& path) { bar_.Load(path); }
+    void Timer1Timer() { bar_.Timer1Timer(); }
+    void ChangeSource1Click();
+    void Exit1Click();
+    void Options1Click();
+
+    const MessageBar& Bar() const { return bar_; }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetBarText(const std::string& text) override;
+    void SetTimerEnabled(bool enabled) override;
+    void PopupAt(QPoint globalPos);
+
+    std::string settingsPath_;
+    MessageBar bar_;
+};
+
+} // namespace zintra

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Dialog.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace zintra {
+
+// The options dialog: a slider from "Slow" (50) to "Fast" (350) for the message bar's speed.
+// It carries only its controls; the command that shows it sets and reads TrackBar1.
+class TForm2 : public Dialog {
+public:
+    explicit TForm2(QWidget* owner = nullptr);
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QSlider* TrackBar1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+};
+
+} // namespace zintra

@@ -1,0 +1,47 @@
+#include "Application.h"
+
+#include "Appearance.h"
+#include "DisplayText.h"
+#include "ErrorText.h"
+
+#include <QMessageBox>
+#include <cassert>
+
+namespace zintra {
+
+namespace {
+Application* current = nullptr;
+}
+
+Application::Application(int& argc, char** argv) : qt_(argc, argv) {
+    assert(current == nullptr);
+    current = this;
+    UseWindowAppearance();
+}
+
+Application::~Application() {
+    while (!forms_.empty())
+        forms_.pop_back();
+    current = nullptr;
+}
+
+Application& Application::Instance() {
+    assert(current != nullptr);
+    return *current;
+}
+
+int Application::Run() {
+    if (QWidget* main = MainForm())
+        main->show();
+    return QApplication::exec();
+}
+
+void Application::Terminate() {
+    QCoreApplication::exit(0);
+}
+
+void Application::ShowException(const std::exception& failure) {
+    QMessageBox::critical(nullptr, title_, DisplayText(ErrorBoxText(failure.what())));
+}
+
+} // namespace zintra

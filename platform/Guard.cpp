@@ -1,0 +1,17 @@
+#include "Guard.h"
+
+#include "Application.h"
+
+#include <exception>
+
+namespace zintra {
+
+void Guard(const std::function<void()>& entry) {
+    try {
+        entry();
+    } catch (const std::exception& failure) {
+        Application::Instance().ShowException(failure);
+    }
+}
+
+} // namespace zintra
