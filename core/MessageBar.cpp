@@ -1,0 +1,96 @@
+#include "MessageBar.h"
+
+#include "FileExists.h"
+#include "TextFile.h"
+
+#include <limits>
+
+namespace zintra {
+namespace {
+
+constexpr const char* kLoadingText = "Loading...";
+
+// Shown, each followed by the Separator, when there is no collection to show.
+constexpr const char* kMissingMessages[] = {
+    "The collection of quotes/jokes that has been used by Zintra has been moved, dleted, "
+    "renamed, or has not been set.",
+    "You need to set a collection, or \"source\", of quotes/jokes in order for zintra to work. "
+    "These quotes or jokes will then be displayed by Zintra in an easy to read scrolling message "
+    "bar.",
+    "If this is your first time using Zintra, a collection of quotes/jokes has not been set yet. "
+    "You can acccess help material, by right-clicking this message bar, and choosing the "
+    "\"Help\" option from the menu that opens.",
+};
+
+// The collection's lines up to, not including, the first empty line.
+LineList ReadCollection(const std::string& path) {
+    TextFile file(path);
+    LineList lines;
+    std::string line;
+    for (file.ReadLine(line); !line.empty(); file.ReadLine(line)) {
+        lines.Add(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+std::string MessageBar::Buffer(std::int32_t n) const {
+    std::string text;
+    if (n > 0) {
+        text.reserve(padText_.size() * static_cast<std::size_t>(n));
+    }
+    for (std::int32_t i = 0; i < n; ++i) {
+        text += padText_;
+    }
+    return text;
+}
+
+void MessageBar::Load(const std::string& path) {
+    view_.SetTimerEnabled(false);
+    view_.SetBarText(kLoadingText);
+    std::string body =
+        FileExists(path) && !path.empty() ? CollectionText(path) : MissingCollectionText();
+    std::string text = Buffer(windowWidth_);
+    text.reserve(text.size() + body.size());
+    text += body;
+    body = std::string();
+    messageText_ = CharacterText(std::move(text));
+    messageLength_ = messageText_.Length();
+    view_.SetTimerEnabled(true);
+}
+
+std::string MessageBar::CollectionText(const std::string& path) {
+    // The lines are freed before the lead-in is added, so at most two copies of the text
+    // exist at once.
+    return Assemble(ReadCollection(path));
+}
+
+std::string MessageBar::MissingCollectionText() const {
+    std::string text;
+    for (const char* message : kMissingMessages) {
+        text.append(message).append(separator_);
+    }
+    return text;
+}
+
+std::string MessageBar::Assemble(const LineList& lines) {
+    messageText_ = CharacterText();
+    return assembly_.SetStrings(lines);
+}
+
+void MessageBar::SetStrings(const LineList& lines) {
+    messageText_ = CharacterText(Assemble(lines));
+}
+
+void MessageBar::Timer1Timer() {
+    if (scrollPos_ > messageLength_) {
+        scrollPos_ = 0;
+    }
+    const std::string part(messageText_.Part(scrollPos_, windowWidth_));
+    // At the largest length the step past the end wraps at once instead of overflowing.
+    scrollPos_ = scrollPos_ == std::numeric_limits<std::int32_t>::max() ? 0 : scrollPos_ + 1;
+    view_.SetBarText(part);
+}
+
+} // namespace zintra
