@@ -10,11 +10,10 @@ namespace zintra {
 // ever unwinds through Qt.
 void Guard(const std::function<void()>& entry);
 
-// Wraps a handler for connecting to a signal, so that it runs through Guard.
+// Wraps a handler for connecting to a signal, so that it runs through Guard. The signal's
+// arguments are not passed on: our handlers take none.
 template <class Handler> auto Guarded(Handler handler) {
-    return [handler = std::move(handler)](auto&&... args) {
-        Guard([&] { handler(std::forward<decltype(args)>(args)...); });
-    };
+    return [handler = std::move(handler)] { Guard(handler); };
 }
 
 } // namespace zintra
