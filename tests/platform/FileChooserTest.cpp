@@ -1,6 +1,7 @@
 #include "ModalAnswer.h"
 #include "OpenDialog.h"
 #include "QtFileChooser.h"
+#include "ScriptedChooser.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
@@ -12,34 +13,10 @@
 
 using namespace zintra;
 
-namespace {
-
-// Answers each request with the next scripted path (nothing = cancel) and keeps the requests.
-class ScriptedChooser : public FileChooser {
-public:
-    ScriptedChooser(std::deque<std::optional<QString>> answers, std::vector<FileRequest>& asked)
-        : answers_(std::move(answers)), asked_(asked) {}
-
-    std::optional<QString> Choose(QWidget*, const FileRequest& request) override {
-        asked_.push_back(request);
-        auto answer = answers_.front();
-        answers_.pop_front();
-        return answer;
-    }
-
-private:
-    std::deque<std::optional<QString>> answers_;
-    std::vector<FileRequest>& asked_;
-};
-
-} // namespace
-
 TEST(OpenDialogTest, PreselectsThePathConfirmedLast) {
+    std::deque<std::optional<QString>> answers{"/a/one.zin", std::nullopt, "/b/two.zin"};
     std::vector<FileRequest> asked;
-    OpenDialog dialog(
-        "Pick", "Lists (*.zin)",
-        std::make_unique<ScriptedChooser>(
-            std::deque<std::optional<QString>>{"/a/one.zin", std::nullopt, "/b/two.zin"}, asked));
+    OpenDialog dialog("Pick", "Lists (*.zin)", std::make_unique<ScriptedChooser>(answers, asked));
     EXPECT_TRUE(dialog.Execute(nullptr));
     EXPECT_EQ(dialog.FileName(), "/a/one.zin");
     EXPECT_FALSE(dialog.Execute(nullptr));
