@@ -72,14 +72,10 @@ std::int32_t TextAssembly::GetRandom(std::int32_t a, std::int32_t b) {
         throw EListError(a);
     }
     const auto range = static_cast<std::uint32_t>(b - a) + 1u;
-    // A million entries take some fourteen million draws; a local generator keeps the seed in
-    // a register through them.
-    RandomGenerator random = random_;
     std::int32_t r;
     do {
-        r = a + static_cast<std::int32_t>(random.Random(range));
+        r = a + static_cast<std::int32_t>(random_.Random(range));
     } while (usedIndices_.Contains(r));
-    random_ = random;
     usedIndices_.Add(r);
     return r;
 }
