@@ -1,0 +1,93 @@
+#include "MessageBar.h"
+
+#include "FileExists.h"
+#include "TextFile.h"
+
+#include <limits>
+
+namespace zintra {
+namespace {
+
+constexpr const char* kLoadingText = "Loading...";
+
+// Shown, each followed by the Separator, when there is no collection to show.
+constexpr const char* kMissingMessages[] = {
+    "The collection of quotes/jokes that has been used by Zintra has been moved, dleted, "
+    "renamed, or has not been set.",
+    "You need to set a collection, or \"source\", of quotes/jokes in order for zintra to work. "
+    "These quotes or jokes will then be displayed by Zintra in an easy to read scrolling message "
+    "bar.",
+    "If this is your first time using Zintra, a collection of quotes/jokes has not been set yet. "
+    "You can acccess help material, by right-clicking this message bar, and choosing the "
+    "\"Help\" option from the menu that opens.",
+};
+
+// The collection's lines up to, not including, the first empty line.
+LineList ReadCollection(const std::string& path) {
+    TextFile file(path);
+    LineList lines;
+    std::string line;
+    for (file.ReadLine(line); !line.empty(); file.ReadLine(line)) {
+        lines.Add(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+std::string MessageBar::Buffer(std::int32_t n) const {
+    std::string text;
+    if (n > 0) {
+        text.reserve(padText_.size() * static_cast<std::size_t>(n));
+    }
+    for (std::int32_t i = 0; i < n; ++i) {
+        text += padText_;
+    }
+    return text;
+}
+
+void MessageBar::Load(const std::string& path) {
+    view_.SetTimerEnabled(false);
+    view_.SetBarText(kLoadingText);
+    // The lead-in comes first and the text is assembled behind it, so no copy is made.
+    std::string text = Buffer(windowWidth_);
+    if (FileExists(path) && !path.empty()) {
+        AppendCollection(path, text);
+    } else {
+        AppendMissingCollection(text);
+    }
+    messageText_ = CharacterText(std::move(text));
+    messageLength_ = messageText_.Length();
+    view_.SetTimerEnabled(true);
+}
+
+void MessageBar::AppendCollection(const std::string& path, std::string& text) {
+    const LineList lines = ReadCollection(path);
+    messageText_ = CharacterText();
+    assembly_.SetStrings(lines, text);
+}
+
+void MessageBar::AppendMissingCollection(std::string& text) const {
+    for (const char* message : kMissingMessages) {
+        text.append(message).append(separator_);
+    }
+}
+
+void MessageBar::SetStrings(const LineList& lines) {
+    messageText_ = CharacterText();
+    std::string text;
+    assembly_.SetStrings(lines, text);
+    messageText_ = CharacterText(std::move(text));
+}
+
+void MessageBar::Timer1Timer() {
+    if (scrollPos_ > messageLength_) {
+        scrollPos_ = 0;
+    }
+    const std::string part(messageText_.Part(scrollPos_, windowWidth_));
+    // At the largest length the step past the end wraps at once instead of overflowing.
+    scrollPos_ = scrollPos_ == std::numeric_limits<std::int32_t>::max() ? 0 : scrollPos_ + 1;
+    view_.SetBarText(part);
+}
+
+} // namespace zintra

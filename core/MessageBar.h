@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CharacterText.h"
+#include "LineList.h"
+#include "MessageBarView.h"
+#include "RandomGenerator.h"
+#include "TextAssembly.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zintra {
+
+// The message bar's state and logic: loading a collection (or the missing-collection text)
+// into MessageText behind a lead-in of WindowWidth PadTexts, and moving a WindowWidth-character
+// window over it by one character per tick. Positions and lengths count characters.
+class MessageBar {
+public:
+    explicit MessageBar(MessageBarView& view) : view_(view), assembly_(random_) {}
+
+    // PadText repeated n times; empty for n <= 0.
+    std::string Buffer(std::int32_t n) const;
+
+    // Shows the collection at `path`, or the missing-collection text when the path is empty or
+    // names no file or a folder, and switches the timer on. Failures of reading or assembly
+    // propagate with the timer off and the bar at "Loading...".
+    void Load(const std::string& path);
+
+    // One scroll step: shows the next WindowWidth characters and advances ScrollPos.
+    void Timer1Timer();
+
+    // Replaces MessageText with the assembly of `lines` (no lead-in; MessageLength unchanged).
+    void SetStrings(const LineList& lines);
+    std::int32_t GetRandom(std::int32_t a, std::int32_t b) { return assembly_.GetRandom(a, b); }
+    const DrawnIndices& UsedIndices() const { return assembly_.UsedIndices(); }
+
+    const std::string& MessageText() const { return messageText_.Bytes(); }
+    std::int32_t MessageLength() const { return messageLength_; }
+    std::int32_t ScrollPos() const { return scrollPos_; }
+    void SetScrollPos(std::int32_t pos) { scrollPos_ = pos; }
+    std::int32_t WindowWidth() const { return windowWidth_; }
+    void SetWindowWidth(std::int32_t width) { windowWidth_ = width; }
+    const std::string& PadText() const { return padText_; }
+    void SetPadText(std::string text) { padText_ = std::move(text); }
+    const std::string& Separator() const { return separator_; }
+    void SetSeparator(std::string text) { separator_ = std::move(text); }
+
+    // The program's one generator; seed it once at start-up.
+    RandomGenerator& Random() { return random_; }
+
+private:
+    void AppendCollection(const std::string& path, std::string& text);
+    void AppendMissingCollection(std::string& text) const;
+
+    MessageBarView& view_;
+    RandomGenerator random_;
+    TextAssembly assembly_;
+    CharacterText messageText_;
+    std::int32_t messageLength_ = 0;
+    std::int32_t scrollPos_ = 0;
+    std::int32_t windowWidth_ = 55;
+    std::string padText_ = " ";
+    std::string separator_;
+};
+
+} // namespace zintra

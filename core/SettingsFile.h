@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace zintra {
+
+// The three lines of "config.ini": Separator, scroll interval text, collection path.
+struct SettingsLines {
+    std::string Separator;
+    std::string Interval;
+    std::string Path;
+};
+
+// Defaults when no settings file exists.
+inline constexpr const char* kDefaultSeparator = " : ";
+inline constexpr const char* kDefaultInterval = "110";
+
+// The executable's folder followed by "config.ini"; the current directory plays no part.
+std::string SettingsFilePath();
+
+// Reads the first three lines (missing lines are empty, the Separator is kept verbatim).
+// Raises EInOutError when the file cannot be opened or read. The file is written with
+// TStringList::SaveToFile, all items each followed by CR LF.
+SettingsLines ReadSettingsFile(const std::string& path);
+
+} // namespace zintra

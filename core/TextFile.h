@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zintra {
+
+// Reads a file line by line as 8-bit text: a line ends at LF or CR LF, any other CR is dropped,
+// a Ctrl-Z ends its line and the rest of that physical line is skipped, lines have no length
+// limit, and reading past the end yields empty lines. Open and read failures raise EInOutError.
+class TextFile {
+public:
+    explicit TextFile(const std::string& path);
+
+    // Whether every line has been read.
+    bool Eof();
+    void ReadLine(std::string& line);
+    std::string ReadLine();
+
+private:
+    bool Fill();
+
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, Closer> file_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+};
+
+} // namespace zintra

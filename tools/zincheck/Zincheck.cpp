@@ -1,0 +1,63 @@
+#include "Zincheck.h"
+
+#include "CommandLine.h"
+#include "ErrorText.h"
+#include "Exceptions.h"
+#include "MessageBar.h"
+
+namespace zintra {
+namespace {
+
+// Keeps what the bar would show; zincheck has no timer, it ticks on request.
+class BarText : public MessageBarView {
+public:
+    void SetBarText(const std::string& text) override { text_ = text; }
+    void SetTimerEnabled(bool) override {}
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+void Preview(const ZincheckOptions& options, std::ostream& out) {
+    BarText view;
+    MessageBar bar(view);
+    bar.Random().Seed(options.seed.value_or(RandomGenerator::ClockSeed()));
+    bar.SetSeparator(options.separator);
+    bar.Load(options.path);
+    if (!options.ticks) {
+        const std::size_t leadIn = bar.Buffer(bar.WindowWidth()).size();
+        out << std::string_view(bar.MessageText()).substr(leadIn) << '\n';
+        return;
+    }
+    for (std::uint32_t tick = 0; tick < *options.ticks; ++tick) {
+        bar.Timer1Timer();
+        out << view.Text() << '\n';
+    }
+}
+
+} // namespace
+
+int RunZincheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ZincheckOptions options;
+    try {
+        options = ParseCommandLine(args);
+    } catch (const UsageError& error) {
+        err << "zincheck: " << error.what() << '\n' << kUsageLine << '\n';
+        return kZincheckUsageError;
+    }
+    if (options.help) {
+        out << kUsageLine << '\n';
+        return kZincheckLoaded;
+    }
+    try {
+        Preview(options, out);
+    } catch (const Exception& error) {
+        err << ErrorBoxText(error.Message()) << '\n';
+        return kZincheckFailed;
+    }
+    out.flush();
+    return kZincheckLoaded;
+}
+
+} // namespace zintra
