@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     // The start-up windows, in this order; the first is the main window.
     TForm1* Form1 = nullptr;
     TForm2* Form2 = nullptr;
-    application.CreateForm(Form1, SettingsFilePath(), std::make_unique<QtFileChooser>());
+    application.CreateForm(Form1, SettingsFilePath, std::make_unique<QtFileChooser>());
     application.CreateForm(Form2);
 
     return application.Run();

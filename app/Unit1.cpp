@@ -32,7 +32,7 @@ int SliderPosition(std::int32_t interval) {
 
 } // namespace
 
-TForm1::TForm1(std::string settingsPath, std::unique_ptr<FileChooser> chooser)
+TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileChooser> chooser)
     : Timer1(new Timer(110, this)),
       StaticText1(new StaticText(QString::fromLatin1(kLoading), this)), PopupMenu1(new QMenu(this)),
       OpenDialog1(QStringLiteral("Select Zintra Source File"),
@@ -67,13 +67,14 @@ void TForm1::FormCreate() {
     PopupMenu = PopupMenu1;
     OptionsDialog = new TForm2(this);
 
-    if (!FileExists(settingsPath_)) {
+    const std::string settingsPath = settingsPath_();
+    if (!FileExists(settingsPath)) {
         Settings.Add(kDefaultSeparator);
         Settings.Add(kDefaultInterval);
         Settings.Add("");
         return;
     }
-    const SettingsLines lines = ReadSettingsFile(settingsPath_);
+    const SettingsLines lines = ReadSettingsFile(settingsPath);
     bar_.SetSeparator(lines.Separator);
     Settings.Add(lines.Separator);
     Settings.Add(lines.Interval);
@@ -88,7 +89,7 @@ void TForm1::Stuff(const std::string& path) {
     SetBarText(kLoading);
     Settings.Delete(2);
     Settings.Add(path);
-    Settings.SaveToFile(settingsPath_);
+    Settings.SaveToFile(settingsPath_());
 }
 
 void TForm1::ChangeSource1Click() {

@@ -6,6 +6,7 @@
 #include "StringList.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,8 +23,9 @@ class Timer;
 // context menu. It keeps the settings file's three lines in Settings.
 class TForm1 : public QWidget, private MessageBarView {
 public:
-    // `settingsPath` is where "config.ini" lives; `chooser` answers "&Change Source...".
-    TForm1(std::string settingsPath, std::unique_ptr<FileChooser> chooser);
+    // `settingsPath` forms the path of "config.ini" (beside the executable in the program);
+    // `chooser` answers "&Change Source...".
+    TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileChooser> chooser);
     ~TForm1() override;
 
     Timer* Timer1;
@@ -64,7 +66,7 @@ private:
     void SetTimerEnabled(bool enabled) override;
     void PopupAt(QPoint globalPos);
 
-    std::string settingsPath_;
+    std::function<std::string()> settingsPath_;
     MessageBar bar_;
 };
 

@@ -56,7 +56,8 @@ int main(int argc, char* argv[]) {
     const std::string settings = folder.filePath("config.ini").toStdString();
     std::ofstream(settings, std::ios::binary) << " : \r\n1\r\n" << collection << "\r\n";
     zintra::TForm1* Form1 = nullptr;
-    application.CreateForm(Form1, settings, std::make_unique<NoChooser>());
+    application.CreateForm(
+        Form1, [settings] { return settings; }, std::make_unique<NoChooser>());
     Form1->show();
 
     long seen = 0;

@@ -29,7 +29,7 @@ std::string MainWindowTest::ReadFile(const std::string& name) const {
 }
 
 std::optional<std::string> MainWindowTest::Create() {
-    form_ = std::make_unique<TForm1>(SettingsPath(),
+    form_ = std::make_unique<TForm1>([path = SettingsPath()] { return path; },
                                      std::make_unique<ScriptedChooser>(answers_, asked_));
     try {
         form_->FormCreate();

@@ -25,10 +25,3 @@ TEST(StaticTextTest, ADoubledAmpersandShowsOne) {
     EXPECT_NE(Shown("&&&&"), Shown("&&"));
     EXPECT_EQ(Shown("&&&"), Shown("&&"));
 }
-
-TEST(StaticTextTest, NeverResizesToItsText) {
-    StaticText text(QString(300, 'W'), nullptr);
-    text.setGeometry(0, 0, 369, 19);
-    text.SetCaption(QString(400, 'W'));
-    EXPECT_EQ(text.size(), QSize(369, 19));
-}
