@@ -52,6 +52,7 @@ public:
     void Exit1Click();
     void Options1Click();
 
+    MessageBar& Bar() { return bar_; }
     const MessageBar& Bar() const { return bar_; }
 
 protected:

@@ -2,7 +2,7 @@
 
 namespace zintra {
 
-Timer::Timer(int interval, QObject* owner) : QObject(owner), interval_(interval) {
+Timer::Timer(int interval, QObject* owner) : QObject(owner), timer_(this), interval_(interval) {
     // Precise, so that a tick never comes before its interval is over.
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Timer::Tick);

@@ -13,6 +13,7 @@ namespace zintra {
 namespace {
 
 struct SizeableWindow {
+    const char* name;
     const char* caption;
     std::function<std::unique_ptr<QWidget>()> make;
     // The client area inside the outer size of the description, less a 4-pixel border all
@@ -34,11 +35,12 @@ TEST_P(SizeableWindows, HaveTheirCaptionSizeAndPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, SizeableWindows,
-    testing::Values(SizeableWindow{"Form3", [] { return std::make_unique<TForm3>(); }, {406, 269}},
-                    SizeableWindow{
-                        "About Zintra", [] { return std::make_unique<TForm4>(); }, {185, 243}},
-                    SizeableWindow{"Form7", [] { return std::make_unique<TForm7>(); }, {292, 89}}),
-    [](const auto& info) { return std::to_string(info.index); });
+    testing::Values(
+        SizeableWindow{"Form3", "Form3", [] { return std::make_unique<TForm3>(); }, {406, 269}},
+        SizeableWindow{
+            "Form4", "About Zintra", [] { return std::make_unique<TForm4>(); }, {185, 243}},
+        SizeableWindow{"Form7", "Form7", [] { return std::make_unique<TForm7>(); }, {292, 89}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AboutWindow, ShowsNameVersionAndPurposeReadOnly) {
     TForm4 about;
@@ -66,14 +68,14 @@ TEST(AboutWindow, TypingChangesNothing) {
 
 TEST(AboutWindow, OkClosesItWithResultOk) {
     TForm4 about;
-    AnswerWhenShown(&about, [&] { QTest::mouseClick(about.Button1, Qt::LeftButton); });
+    ModalAnswer answer([&](QWidget*) { QTest::mouseClick(about.Button1, Qt::LeftButton); });
     EXPECT_EQ(about.ShowModal(), mrOk);
     EXPECT_FALSE(about.isVisible());
 }
 
 TEST(AboutWindow, EscapeClosesIt) {
     TForm4 about;
-    AnswerWhenShown(&about, [&] { QTest::keyClick(&about, Qt::Key_Escape); });
+    ModalAnswer answer([&](QWidget*) { QTest::keyClick(&about, Qt::Key_Escape); });
     EXPECT_EQ(about.ShowModal(), mrCancel);
     EXPECT_FALSE(about.isVisible());
 }

@@ -82,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "You can select a custom URL that contains a collection of quotes/jokes, "
                    "here:"},
         ControlRow{"Form7", "Bevel3", {8, 8, 273, 9}, ""},
-        ControlRow{"Form7", "Edit2", {8, 48, 273, 21}, "http://"}));
+        ControlRow{"Form7", "Edit2", {8, 48, 273, 21}, "http://"}),
+    [](const auto& info) { return std::string(info.param.form) + info.param.control; });
 
 // The widgets that Tab visits from `first`, in order, until it comes back.
 QList<QWidget*> TabChain(QWidget* first, int count) {
@@ -199,13 +200,13 @@ TEST(CollectionListDialog, OkDoesNotCloseTheDialog) {
 TEST(CollectionListDialog, CustomShowsTheCustomListDialogModally) {
     TForm5 form;
     form.FormCreate();
-    bool wasModal = false;
-    AnswerWhenShown(CustomListDialog, [&] {
-        wasModal = CustomListDialog->isModal();
+    QWidget* shown = nullptr;
+    ModalAnswer answer([&](QWidget* window) {
+        shown = window;
         QTest::mouseClick(CustomListDialog->Button2, Qt::LeftButton);
     });
     QTest::mouseClick(form.Button4, Qt::LeftButton);
-    EXPECT_TRUE(wasModal);
+    EXPECT_EQ(shown, CustomListDialog.data());
     EXPECT_FALSE(CustomListDialog->isVisible());
 }
 
@@ -219,7 +220,7 @@ class CustomListUrlDialog : public testing::TestWithParam<Answer> {};
 
 TEST_P(CustomListUrlDialog, ReportsHowItWasClosed) {
     TForm6 dialog;
-    AnswerWhenShown(&dialog, [&] { GetParam().give(dialog); });
+    ModalAnswer answer([&](QWidget*) { GetParam().give(dialog); });
     EXPECT_EQ(dialog.ShowModal(), GetParam().result);
     EXPECT_EQ(dialog.Edit1->text(), "http://");
 }

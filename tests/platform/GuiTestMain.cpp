@@ -4,6 +4,7 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // Window tests never need a display, not even when ctest lists them.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     zintra::Application application(argc, argv);

@@ -1,0 +1,116 @@
+#include "Application.h"
+#include "Exceptions.h"
+#include "MainWindowTest.h"
+#include "ModalAnswer.h"
+#include "StaticText.h"
+#include "Timer.h"
+
+#include <QAction>
+#include <QDir>
+#include <QTest>
+
+using namespace zintra;
+
+namespace {
+
+std::string SettingsText(const std::string& separator, const std::string& interval,
+                         const std::string& path) {
+    return separator + "\r\n" + interval + "\r\n" + path + "\r\n";
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheFirstCollectionChosenCreatesTheSettingsFile) {
+    ASSERT_EQ(Create(), std::nullopt);
+    answers_.push_back(QString::fromStdString(collection_));
+    form_->ChangeSource1Click();
+
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", collection_));
+    EXPECT_EQ(form_->Bar().MessageText().substr(0, LoadedStart().size()), LoadedStart());
+    EXPECT_TRUE(form_->Timer1->Enabled());
+    ASSERT_EQ(asked_.size(), 1u);
+    EXPECT_EQ(asked_[0].title, "Select Zintra Source File");
+    EXPECT_EQ(asked_[0].filter, "Zintra Source Files (*.zin)");
+    EXPECT_EQ(asked_[0].fileName, "");
+}
+
+TEST_F(MainWindowTest, CancellingTheChooserChangesNothing) {
+    const std::string settings = SettingsText(" : ", "110", collection_);
+    WriteFile("config.ini", settings);
+    ASSERT_EQ(Create(), std::nullopt);
+    const std::string shown = form_->Bar().MessageText();
+    answers_.push_back(std::nullopt);
+    form_->ChangeSource1Click();
+
+    EXPECT_EQ(ReadFile("config.ini"), settings);
+    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", collection_}));
+    EXPECT_EQ(form_->Bar().MessageText(), shown);
+    EXPECT_TRUE(form_->Timer1->Enabled());
+}
+
+TEST_F(MainWindowTest, ChoosingTheShownCollectionAgainRewritesAndReloads) {
+    WriteFile("config.ini", SettingsText("  ~ ", " $6E", collection_) + "line 4\r\n");
+    ASSERT_EQ(Create(), std::nullopt);
+    WriteFile("quotes.zin", "Renamed\r\nLast\r\n");
+    answers_.push_back(QString::fromStdString(collection_));
+    form_->ChangeSource1Click();
+
+    // The Separator and interval text go back as they were read; line 4 is gone.
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText("  ~ ", " $6E", collection_));
+    EXPECT_EQ(form_->Bar().MessageText(), std::string(55, ' ') + "Renamed Last");
+}
+
+TEST_F(MainWindowTest, TheChooserPreselectsTheCollectionChosenLast) {
+    WriteFile("other.zin", "Other\r\n");
+    ASSERT_EQ(Create(), std::nullopt);
+    answers_ = {QString::fromStdString(collection_), std::nullopt,
+                QString::fromStdString(Path("other.zin"))};
+    for (int i = 0; i < 3; ++i)
+        form_->ChangeSource1Click();
+
+    ASSERT_EQ(asked_.size(), 3u);
+    EXPECT_EQ(asked_[1].fileName.toStdString(), collection_);
+    EXPECT_EQ(asked_[2].fileName.toStdString(), collection_);
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", Path("other.zin")));
+}
+
+TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedAndNothingLoads) {
+    // A folder where the file should be: there is no settings file, and none can be written.
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(SettingsPath())));
+    ASSERT_EQ(Create(), std::nullopt);
+    answers_.push_back(QString::fromStdString(collection_));
+    ShownBox shown;
+    ModalAnswer answer(RecordAndPressOk(shown));
+    form_->ChangeSource1->trigger();
+
+    ASSERT_TRUE(answer.Answered());
+    EXPECT_EQ(shown.title, "Zintra 1.00");
+    EXPECT_EQ(shown.icon, QMessageBox::Critical);
+    EXPECT_EQ(shown.text.toStdString(),
+              "Cannot create file \"" + SettingsPath() + "\". Is a directory.");
+    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", collection_}));
+    EXPECT_EQ(Caption(), "Loading...");
+    EXPECT_FALSE(form_->Timer1->Enabled());
+    EXPECT_EQ(form_->Bar().MessageText(), "");
+    // Only the folder is there: no temporary file was left behind.
+    EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList(QDir::Files),
+              QStringList{"quotes.zin"});
+}
+
+TEST_F(MainWindowTest, TicksScrollTheBarOneCharacterAtATime) {
+    WriteFile("config.ini", SettingsText(" : ", "1", collection_));
+    ASSERT_EQ(Create(), std::nullopt);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Caption() != "Loading..."; }, 5000));
+    form_->Timer1->SetEnabled(false);
+    form_->Bar().SetScrollPos(2);
+    form_->Timer1Timer();
+    EXPECT_EQ(Caption(), std::string(54, ' ') + "T");
+    form_->Timer1Timer();
+    EXPECT_EQ(Caption(), std::string(53, ' ') + "Ti");
+}
+
+TEST_F(MainWindowTest, ExitEndsTheMessageLoopWithExitCodeZero) {
+    ASSERT_EQ(Create(), std::nullopt);
+    QTimer::singleShot(0, [&] { form_->Exit1->trigger(); });
+    EXPECT_EQ(QApplication::exec(), 0);
+}
