@@ -11,11 +11,6 @@ std::string DrawnIndices::Get(std::int32_t index) const {
     return std::to_string(order_[static_cast<std::size_t>(index)]);
 }
 
-bool DrawnIndices::Contains(std::int32_t number) const {
-    const auto slot = static_cast<std::size_t>(number);
-    return number >= 0 && slot < drawn_.size() && drawn_[slot];
-}
-
 void DrawnIndices::Add(std::int32_t number) {
     const auto slot = static_cast<std::size_t>(number);
     if (slot >= drawn_.size()) {

@@ -15,7 +15,15 @@ public:
     std::int32_t Count() const { return static_cast<std::int32_t>(order_.size()); }
     // The decimal text of the index-th number drawn; EListError outside 0 to Count()-1.
     std::string Get(std::int32_t index) const;
-    bool Contains(std::int32_t number) const;
+    // The index-th number drawn, unchecked: 0 <= index < Count().
+    std::int32_t Number(std::int32_t index) const {
+        return order_[static_cast<std::size_t>(index)];
+    }
+    // Asked once per draw, so kept inline.
+    bool Contains(std::int32_t number) const {
+        const auto slot = static_cast<std::size_t>(number);
+        return number >= 0 && slot < drawn_.size() && drawn_[slot];
+    }
     // `number` must be 0 or more (a line number).
     void Add(std::int32_t number);
     void Clear();

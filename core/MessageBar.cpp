@@ -49,38 +49,35 @@ std::string MessageBar::Buffer(std::int32_t n) const {
 void MessageBar::Load(const std::string& path) {
     view_.SetTimerEnabled(false);
     view_.SetBarText(kLoadingText);
-    std::string body =
-        FileExists(path) && !path.empty() ? CollectionText(path) : MissingCollectionText();
+    // The lead-in comes first and the text is assembled behind it, so no copy is made.
     std::string text = Buffer(windowWidth_);
-    text.reserve(text.size() + body.size());
-    text += body;
-    body = std::string();
+    if (FileExists(path) && !path.empty()) {
+        AppendCollection(path, text);
+    } else {
+        AppendMissingCollection(text);
+    }
     messageText_ = CharacterText(std::move(text));
     messageLength_ = messageText_.Length();
     view_.SetTimerEnabled(true);
 }
 
-std::string MessageBar::CollectionText(const std::string& path) {
-    // The lines are freed before the lead-in is added, so at most two copies of the text
-    // exist at once.
-    return Assemble(ReadCollection(path));
+void MessageBar::AppendCollection(const std::string& path, std::string& text) {
+    const LineList lines = ReadCollection(path);
+    messageText_ = CharacterText();
+    assembly_.SetStrings(lines, text);
 }
 
-std::string MessageBar::MissingCollectionText() const {
-    std::string text;
+void MessageBar::AppendMissingCollection(std::string& text) const {
     for (const char* message : kMissingMessages) {
         text.append(message).append(separator_);
     }
-    return text;
-}
-
-std::string MessageBar::Assemble(const LineList& lines) {
-    messageText_ = CharacterText();
-    return assembly_.SetStrings(lines);
 }
 
 void MessageBar::SetStrings(const LineList& lines) {
-    messageText_ = CharacterText(Assemble(lines));
+    messageText_ = CharacterText();
+    std::string text;
+    assembly_.SetStrings(lines, text);
+    messageText_ = CharacterText(std::move(text));
 }
 
 void MessageBar::Timer1Timer() {

@@ -49,9 +49,8 @@ public:
     RandomGenerator& Random() { return random_; }
 
 private:
-    std::string Assemble(const LineList& lines);
-    std::string CollectionText(const std::string& path);
-    std::string MissingCollectionText() const;
+    void AppendCollection(const std::string& path, std::string& text);
+    void AppendMissingCollection(std::string& text) const;
 
     MessageBarView& view_;
     RandomGenerator random_;

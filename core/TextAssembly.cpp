@@ -7,6 +7,9 @@ namespace {
 
 constexpr std::string_view kDividerMark = "@@*DIV";
 constexpr std::string_view kOrderMark = "@@*NORANDOM";
+// How many lines ahead of the one appended the gathering fetches their slots and texts.
+constexpr std::int32_t kSlotsAhead = 16;
+constexpr std::int32_t kTextsAhead = 8;
 
 // The assembled size, so the text is built without reallocating: a million entries would
 // otherwise pass through several copies of themselves.
@@ -22,7 +25,7 @@ std::size_t AssembledSize(const LineList& lines, std::int32_t first, std::string
 
 } // namespace
 
-std::string TextAssembly::SetStrings(const LineList& lines) {
+void TextAssembly::SetStrings(const LineList& lines, std::string& text) {
     usedIndices_.Clear();
     const std::string_view line0 = lines.Get(0);
     std::string_view divider = line0;
@@ -36,16 +39,32 @@ std::string TextAssembly::SetStrings(const LineList& lines) {
     const bool fileOrder = candidate == kOrderMark;
     const std::string_view title = fileOrder ? lines.Get(k + 1) : candidate;
     k += fileOrder ? 2 : 1;
-    const std::int32_t n = lines.Count();
+    const std::int32_t last = lines.Count() - 1;
 
-    std::string text;
-    text.reserve(AssembledSize(lines, k, title, divider));
+    text.reserve(text.size() + AssembledSize(lines, k, title, divider));
     text.append(title).append(" ");
-    for (std::int32_t i = k; i <= n - 2; ++i) {
-        text.append(lines.Get(fileOrder ? i : GetRandom(k, n - 2))).append(divider);
+    if (fileOrder) {
+        for (std::int32_t i = k; i < last; ++i) {
+            text.append(lines.Get(i)).append(divider);
+        }
+    } else {
+        // Drawing all numbers first gives the same draws; the lines are then gathered in
+        // that order with the next ones already on their way from memory.
+        for (std::int32_t i = k; i < last; ++i) {
+            GetRandom(k, last - 1);
+        }
+        const std::int32_t drawn = usedIndices_.Count();
+        for (std::int32_t i = 0; i < drawn; ++i) {
+            if (i + kSlotsAhead < drawn) {
+                lines.PrefetchSlot(usedIndices_.Number(i + kSlotsAhead));
+            }
+            if (i + kTextsAhead < drawn) {
+                lines.PrefetchText(usedIndices_.Number(i + kTextsAhead));
+            }
+            text.append(lines.Get(usedIndices_.Number(i))).append(divider);
+        }
     }
-    text.append(lines.Get(n - 1));
-    return text;
+    text.append(lines.Get(last));
 }
 
 std::int32_t TextAssembly::GetRandom(std::int32_t a, std::int32_t b) {

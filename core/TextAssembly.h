@@ -16,9 +16,9 @@ class TextAssembly {
 public:
     explicit TextAssembly(RandomGenerator& random) : random_(random) {}
 
-    // The assembled text, without the lead-in. EListError names the first missing line when
-    // there are too few lines for the marker lines present.
-    std::string SetStrings(const LineList& lines);
+    // Appends the assembled text to `text`. EListError names the first missing line when
+    // there are too few lines for the marker lines present; `text` is then unchanged.
+    void SetStrings(const LineList& lines, std::string& text);
 
     // A line number from a to b (0 <= a <= b) not drawn yet in this assembly; records it.
     // At least one number from a to b must be left undrawn.

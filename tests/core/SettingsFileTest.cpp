@@ -1,0 +1,47 @@
+#include "SettingsFile.h"
+
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace zintra;
+
+namespace {
+
+struct SettingsCase {
+    const char* name;
+    std::string bytes;
+    SettingsLines lines;
+};
+
+class SettingsFileRead : public testing::TestWithParam<SettingsCase> {};
+
+TEST_P(SettingsFileRead, ReadsThreeLinesVerbatim) {
+    TestFolder folder;
+    const SettingsLines lines = ReadSettingsFile(folder.Write("config.ini", GetParam().bytes));
+    EXPECT_EQ(lines.Separator, GetParam().lines.Separator);
+    EXPECT_EQ(lines.Interval, GetParam().lines.Interval);
+    EXPECT_EQ(lines.Path, GetParam().lines.Path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsFileRead,
+    testing::Values(SettingsCase{"Three", " : \r\n110\r\n/a/b.zin\r\n", {" : ", "110", "/a/b.zin"}},
+                    SettingsCase{"OneLine", " - \r\n", {" - ", "", ""}},
+                    SettingsCase{"TwoLines", " : \n250", {" : ", "250", ""}},
+                    SettingsCase{"FiveLines", "a\nb\nc\nd\ne\n", {"a", "b", "c"}},
+                    SettingsCase{
+                        "BlanksAroundSeparator", "  ~  \n $FA\nx\n", {"  ~  ", " $FA", "x"}},
+                    SettingsCase{"Empty", "", {"", "", ""}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SettingsFile, LivesBesideTheExecutable) {
+    char exe[4096];
+    const ssize_t size = readlink("/proc/self/exe", exe, sizeof exe);
+    ASSERT_GT(size, 0);
+    const std::string folder = std::filesystem::path(std::string(exe, size)).parent_path();
+    EXPECT_EQ(SettingsFilePath(), folder + "/config.ini");
+}
+
+} // namespace

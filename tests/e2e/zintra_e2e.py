@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the zintra binary: each runs a private copy of the program (so that its
+config.ini is its own) on a private Xvfb display and works it with xdotool.
+
+Usage: zintra_e2e.py ZINTRA_BINARY SAMPLES_FOLDER CASE
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+DEADLINE = 30.0  # seconds any awaited condition may take
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, condition, deadline=DEADLINE):
+    end = time.monotonic() + deadline
+    while time.monotonic() < end:
+        result = condition()
+        if result:
+            return result
+        time.sleep(0.05)
+    raise Failure("timed out waiting for " + what)
+
+
+class Display:
+    """A private X display."""
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announcement:
+            number = announcement.readline().strip()
+        if not number:
+            raise Failure("Xvfb did not start")
+        self.name = ":" + number
+        return self
+
+    def __exit__(self, *_):
+        self.server.terminate()
+        self.server.wait(timeout=10)
+
+
+class Zintra:
+    """A copy of the program in a folder of its own, running on `display`."""
+
+    def __init__(self, binary, display, folder):
+        self.folder = folder
+        self.settings = os.path.join(folder, "config.ini")
+        self.env = dict(os.environ, DISPLAY=display.name, QT_QPA_PLATFORM="xcb")
+        program = os.path.join(folder, "zintra")
+        shutil.copy(binary, program)
+        self.process = subprocess.Popen([program], cwd="/", env=self.env)
+        self.main = self.window("Zintra 1.00")
+
+    def xdotool(self, *args):
+        done = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
+        return done.stdout.split()
+
+    def windows(self, name=None):
+        """Visible windows of the program, optionally only those with this exact title."""
+        if name is None:
+            return self.xdotool("search", "--onlyvisible", "--pid", str(self.process.pid), "")
+        return self.xdotool("search", "--onlyvisible", "--name", "^%s$" % name)
+
+    def window(self, name):
+        found = wait_for("window '%s'" % name, lambda: self.windows(name))
+        self.xdotool("windowfocus", "--sync", found[-1])
+        return found[-1]
+
+    def right_click_bar(self):
+        # Right after a modal dialog closes, the program may still be leaving its modal loop
+        # and drop the click; like a person, click again until the menu shows.
+        before = len(self.windows())
+
+        def menu_shown():
+            self.xdotool("mousemove", "--window", self.main, "40", "9", "click", "3")
+            try:
+                return wait_for("the menu", lambda: len(self.windows()) > before, deadline=2)
+            except Failure:
+                return False
+
+        wait_for("the context menu", menu_shown)
+
+    def command(self, access_key):
+        self.right_click_bar()
+        self.xdotool("key", access_key)
+
+    def choose(self, path):
+        chooser = self.window("Select Zintra Source File")
+        if path is not None:
+            self.xdotool("key", "--window", chooser, "ctrl+a")
+            self.xdotool("type", "--delay", "5", path)
+        self.xdotool("key", "Return")
+
+    def settings_text(self):
+        try:
+            with open(self.settings, "rb") as f:
+                return f.read()
+        except (FileNotFoundError, IsADirectoryError):
+            return None
+
+    def exit(self):
+        self.command("x")
+        return self.process.wait(timeout=DEADLINE)
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+def expected_settings(interval, path):
+    return b" : \r\n" + interval + b"\r\n" + path.encode() + b"\r\n"
+
+
+def starts_without_settings_and_exits(z, samples):
+    wait_for("the bar to be painted", lambda: z.windows("Zintra 1.00"))
+    assert z.settings_text() is None, "a settings file was created at start-up"
+    status = z.exit()
+    assert status == 0, "exit status %d" % status
+    assert z.settings_text() is None, "a settings file was created at exit"
+
+
+def change_source_writes_settings(z, samples):
+    collection = os.path.join(samples, "proverbs.zin")
+    z.command("c")
+    z.choose(collection)
+    wait_for("config.ini naming the collection",
+             lambda: z.settings_text() == expected_settings(b"110", collection))
+    assert z.exit() == 0
+
+
+def options_reach_the_file_with_the_next_change_source(z, samples):
+    collection = os.path.join(samples, "proverbs.zin")
+    z.command("c")
+    z.choose(collection)
+    wait_for("config.ini", lambda: z.settings_text() == expected_settings(b"110", collection))
+    z.command("o")
+    options = z.window("Zintra Options")
+    z.xdotool("key", "--window", options, "Home")  # slider to "Slow": 301 ms
+    z.xdotool("key", "Return")
+    wait_for("the options dialog to close", lambda: not z.windows("Zintra Options"))
+    assert z.settings_text() == expected_settings(b"110", collection), "options wrote the file"
+    z.command("c")
+    z.choose(None)  # the chooser preselects the collection chosen last
+    wait_for("config.ini with the new interval",
+             lambda: z.settings_text() == expected_settings(b"301", collection))
+    assert z.exit() == 0
+
+
+def unwritable_settings_show_an_error_box(z, samples):
+    collection = os.path.join(samples, "proverbs.zin")
+    z.command("c")
+    z.choose(collection)
+    boxes = wait_for("the error box", lambda: len(z.windows("Zintra 1.00")) == 2 or None)
+    assert boxes
+    z.xdotool("key", "Return")
+    wait_for("the error box to close", lambda: len(z.windows("Zintra 1.00")) == 1)
+    assert z.process.poll() is None, "the program ended"
+    assert z.exit() == 0
+
+
+def menu_key_opens_the_menu(z, samples):
+    before = len(z.windows())
+    z.xdotool("key", "Menu")
+    wait_for("the context menu", lambda: len(z.windows()) == before + 1)
+    z.xdotool("key", "Escape")
+    wait_for("the menu to close", lambda: len(z.windows()) == before)
+    assert z.exit() == 0
+
+
+CASES = {
+    "StartsWithoutSettingsAndExits": (starts_without_settings_and_exits, False),
+    "ChangeSourceWritesSettings": (change_source_writes_settings, False),
+    "OptionsReachTheFileWithTheNextChangeSource":
+        (options_reach_the_file_with_the_next_change_source, False),
+    "UnwritableSettingsShowAnErrorBox": (unwritable_settings_show_an_error_box, True),
+    "MenuKeyOpensTheMenu": (menu_key_opens_the_menu, False),
+}
+
+
+def main():
+    binary, samples, case = sys.argv[1:4]
+    test, settings_folder = CASES[case]
+    with tempfile.TemporaryDirectory() as folder, Display() as display:
+        if settings_folder:
+            os.mkdir(os.path.join(folder, "config.ini"))  # no file can be written there
+        z = None
+        try:
+            z = Zintra(binary, display, folder)
+            test(z, samples)
+        except (Failure, AssertionError) as failure:
+            print("FAILED:", failure, file=sys.stderr)
+            if os.environ.get("ZINTRA_E2E_SHOTS"):
+                shot = os.path.join(os.environ["ZINTRA_E2E_SHOTS"], case + ".png")
+                subprocess.run(["import", "-display", display.name, "-window", "root", shot])
+                print("screen saved to", shot, file=sys.stderr)
+            return 1
+        finally:
+            if z is not None:
+                z.kill()
+    print("passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
