@@ -27,13 +27,23 @@ std::int64_t TStream::Size() {
 }
 
 void TStream::ReadBuffer(void* Buffer, std::int32_t Count) {
-    if (Count != 0 && Read(Buffer, Count) != Count)
-        throw EReadError("Stream read error");
+    auto* bytes = static_cast<char*>(Buffer);
+    for (std::int32_t done = 0; done < Count;) {
+        const std::int32_t n = Read(bytes + done, Count - done);
+        if (n <= 0)
+            throw EReadError("Stream read error");
+        done += n;
+    }
 }
 
 void TStream::WriteBuffer(const void* Buffer, std::int32_t Count) {
-    if (Count != 0 && Write(Buffer, Count) != Count)
-        throw EWriteError("Stream write error");
+    const auto* bytes = static_cast<const char*>(Buffer);
+    for (std::int32_t done = 0; done < Count;) {
+        const std::int32_t n = Write(bytes + done, Count - done);
+        if (n <= 0)
+            throw EWriteError("Stream write error");
+        done += n;
+    }
 }
 
 std::int64_t TStream::CopyFrom(TStream& Source, std::int64_t Count) {

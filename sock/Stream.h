@@ -23,9 +23,11 @@ public:
     void SetPosition(std::int64_t Pos);
     std::int64_t Size();
 
-    // Exactly Count bytes, or EReadError "Stream read error".
+    // Exactly Count bytes, reading as often as it takes; EReadError "Stream read error" when a
+    // read yields nothing.
     void ReadBuffer(void* Buffer, std::int32_t Count);
-    // Exactly Count bytes, or EWriteError "Stream write error".
+    // All Count bytes, writing as often as it takes; EWriteError "Stream write error" when a
+    // write takes nothing.
     void WriteBuffer(const void* Buffer, std::int32_t Count);
     // Count bytes from Source's position; Count 0 copies all of Source from its start.
     std::int64_t CopyFrom(TStream& Source, std::int64_t Count);
