@@ -3,8 +3,10 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zintra {
 
@@ -14,6 +16,17 @@ QString HelpText() {
     QFile file(QStringLiteral(":/dialogs/Help.html"));
     file.open(QIODevice::ReadOnly);
     return QString::fromUtf8(file.readAll());
+}
+
+// Below the owner's frame, or above it where the screen ends below; always on the screen.
+QPoint BesideOwner(QSize size, const QWidget& owner) {
+    const QRect ownerFrame = owner.frameGeometry();
+    const QRect screen = owner.screen()->availableGeometry();
+    int top = ownerFrame.bottom() + 1;
+    if (top + size.height() > screen.bottom() + 1)
+        top = ownerFrame.top() - size.height();
+    const int left = std::min(ownerFrame.left(), screen.right() + 1 - size.width());
+    return {std::max(left, screen.left()), std::max(top, screen.top())};
 }
 
 } // namespace
@@ -43,6 +56,10 @@ THelpForm::THelpForm(QWidget* owner) : QDialog(owner) {
 }
 
 void THelpForm::Present() {
+    if (!placed_ && parentWidget() != nullptr) {
+        move(BesideOwner(size(), *parentWidget()->window()));
+        placed_ = true;
+    }
     show();
     raise();
     activateWindow();

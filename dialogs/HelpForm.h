@@ -16,8 +16,12 @@ public:
     QTextBrowser* RichEdit1;
     QPushButton* Button1;
 
-    // Shows the window, or brings it to the front when it is already open.
+    // Shows the window, or brings it to the front when it is already open. The first time,
+    // it opens just below its owner, so that it hides none of the message bar.
     void Present();
+
+private:
+    bool placed_ = false;
 };
 
 } // namespace zintra

@@ -77,6 +77,7 @@ TEST_F(ContextMenuTest, HelpOpensOneHelpWindowThatLeavesTheBarWorking) {
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return form_->HelpForm != nullptr && form_->HelpForm->isVisible(); }, 2000));
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(form_->HelpForm->frameGeometry().intersects(form_->frameGeometry()));
         form_->HelpForm->hide(); // the second time raises the same window again
     }
     EXPECT_EQ(form_->findChildren<QWidget*>("HelpForm").size(), 1);
