@@ -1,7 +1,7 @@
 #include "Bevel.h"
-#include "MockWinSock.h"
 #include "ModalAnswer.h"
 #include "Sock.h"
+#include "SockTestSupport.h"
 #include "Unit5.h"
 #include "Unit6.h"
 #include "Unit7.h"
@@ -111,7 +111,7 @@ TEST(CollectionListDialog, IsAFixedDialogWithItsButtonsInTabOrder) {
 
 TEST(CollectionListDialog, Sock1CarriesItsStoredPropertiesAndNoSocket) {
     testing::StrictMock<MockWinSock> winSock; // any WinSock call fails the test
-    ScopedWinSockLayer layer(winSock);
+    ScopedLayer layer(winSock);
     {
         TForm5 form;
         const TSock& sock = *form.Sock1;
