@@ -139,6 +139,10 @@ struct TakeCase {
     const char* left;
 };
 
+void PrintTo(const TakeCase& c, std::ostream* os) {
+    *os << "count " << c.count;
+}
+
 class FakeReceiveCounts : public FakeTransfer, public testing::WithParamInterface<TakeCase> {};
 
 TEST_P(FakeReceiveCounts, NonBlockingReceiveTakesFromTheFrontWithoutASocketCall) {
@@ -233,6 +237,10 @@ struct FailureCase {
     std::function<void(TSock&)> act;
     const char* text;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TransferFailures : public testing::TestWithParam<FailureCase> {};
 
