@@ -106,10 +106,11 @@ private:
     void ApplySocketMode();
     void StartListening();
     void CloseQuietly();
-    // Waits, as BlockingTimeout says, until the socket has something to read.
+    bool ReadyToRead();
+    // Waits, as BlockingTimeout says (or not at all when polling), for something to read.
     bool WaitReadable(bool poll);
     std::string ReceiveBlockingStream(int readSize);
-    void SendBlocking();
+    void SendBlocking(std::string_view data);
 
     SockAddrIn destAddr;
     SockAddrIn peerAddr;
@@ -124,6 +125,8 @@ private:
     TSocket socketHandle = INVALID_SOCKET;
     ByteQueue inBuffer;
     ByteQueue outBuffer;
+    // Caller's bytes that a blocking Send is sending and that come before OutBuffer.
+    std::string_view unsentFront;
     bool listen = false;
     bool blocking = false;
     bool autoAccept = false;

@@ -20,13 +20,13 @@ bool TSock::Send(std::string_view data) {
         throw ESockException("Send - Cannot Send On A Listener Socket");
     if (socketType == stDatagram)
         return SendDatagram(data, hostName);
+    if (blocking) {
+        SendBlocking(data);
+        return true;
+    }
     outBuffer.Append(data);
     if (outBuffer.Empty())
         return true;
-    if (blocking) {
-        SendBlocking();
-        return true;
-    }
     DoInfo(siSend, "Non-Blocking Outgoing Data");
     const std::string_view pending = outBuffer.View();
     const int sent =
@@ -36,18 +36,34 @@ bool TSock::Send(std::string_view data) {
     return true;
 }
 
-void TSock::SendBlocking() {
+// A fresh buffer goes out from the caller's memory without being copied into OutBuffer first:
+// its unsent bytes count as the front of OutBuffer, and move there should sending fail.
+void TSock::SendBlocking(std::string_view data) {
+    if (outBuffer.Empty() && unsentFront.empty())
+        unsentFront = data;
+    else
+        outBuffer.Append(data);
     WinSock& layer = WinSockLayer();
-    while (!outBuffer.Empty()) {
-        const std::string_view pending = outBuffer.View();
-        const int sent = layer.send(socketHandle, pending.data(), CallLength(pending.size()), 0);
-        if (sent == SOCKET_ERROR && layer.WSAGetLastError() != WSAEINPROGRESS) {
-            DoInfo(siError, "Socket Error On Send");
-            throw ESockException("Send - Socket Error");
+    try {
+        while (!unsentFront.empty() || !outBuffer.Empty()) {
+            const bool front = !unsentFront.empty();
+            const std::string_view pending = front ? unsentFront : outBuffer.View();
+            const int sent =
+                layer.send(socketHandle, pending.data(), CallLength(pending.size()), 0);
+            if (sent == SOCKET_ERROR && layer.WSAGetLastError() != WSAEINPROGRESS) {
+                DoInfo(siError, "Socket Error On Send");
+                throw ESockException("Send - Socket Error");
+            }
+            if (sent > 0 && front)
+                unsentFront.remove_prefix(std::size_t(sent));
+            else if (sent > 0)
+                outBuffer.Drop(std::size_t(sent));
+            DoInfo(siSend, "Blocking Outgoing Data");
         }
-        if (sent > 0)
-            outBuffer.Drop(std::size_t(sent));
-        DoInfo(siSend, "Blocking Outgoing Data");
+    } catch (...) {
+        outBuffer.Prepend(unsentFront);
+        unsentFront = {};
+        throw;
     }
 }
 
@@ -70,9 +86,8 @@ std::string TSock::Receive(std::int32_t count) {
     return inBuffer.Take(std::size_t(count));
 }
 
-// Bytes already held are handed out without waiting for more: only a poll looks for news.
 std::string TSock::ReceiveBlockingStream(int readSize) {
-    if (connected && WaitReadable(!inBuffer.Empty())) {
+    if (connected && ReadyToRead()) {
         DoInfo(siReceive, "Blocking Incoming Data");
         WinSock& layer = WinSockLayer();
         const int received = layer.recv(socketHandle, recvArea.data(), readSize, 0);
@@ -95,6 +110,14 @@ std::string TSock::ReceiveBlockingStream(int readSize) {
         }
     }
     return inBuffer.TakeAll();
+}
+
+// Without a time limit the read itself is the wait. A limited wait asks select first, and bytes
+// already held are handed out without waiting: select then only polls for more.
+bool TSock::ReadyToRead() {
+    if (blockingTimeout < 0 && inBuffer.Empty())
+        return true;
+    return WaitReadable(!inBuffer.Empty());
 }
 
 bool TSock::WaitReadable(bool poll) {

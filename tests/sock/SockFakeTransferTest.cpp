@@ -115,11 +115,33 @@ TEST_F(FakeTransfer, BlockingSendFailureKeepsTheUnsentBytes) {
     EXPECT_EQ(log.Entries().back().first, siError);
 }
 
+// A handler that sends again while a blocking send is under way must not overtake the bytes
+// that are still waiting.
+TEST_F(FakeTransfer, SendFromAnInfoHandlerQueuesBehindTheBytesStillUnsent) {
+    sock.SetBlocking(true);
+    bool again = true;
+    sock.OnInfo = [&](QObject*, TSocketInfo, std::string) {
+        if (std::exchange(again, false))
+            sock.Send("XY");
+    };
+    EXPECT_CALL(layer, send(Handle, _, _, 0))
+        .WillOnce(Record(sent, 4))
+        .WillOnce(Record(sent, 6))
+        .WillOnce(Record(sent, 2));
+    EXPECT_TRUE(sock.Send("0123456789"));
+    EXPECT_EQ(sent, (std::vector<std::string>{"0123456789", "456789", "XY"}));
+    EXPECT_TRUE(sock.OutBuffer().Empty());
+}
+
 struct TakeCase {
     std::int32_t count;
     const char* result;
     const char* left;
 };
+
+void PrintTo(const TakeCase& c, std::ostream* os) {
+    *os << "count " << c.count;
+}
 
 class FakeReceiveCounts : public FakeTransfer, public testing::WithParamInterface<TakeCase> {};
 
@@ -215,6 +237,10 @@ struct FailureCase {
     std::function<void(TSock&)> act;
     const char* text;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TransferFailures : public testing::TestWithParam<FailureCase> {};
 

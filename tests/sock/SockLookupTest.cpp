@@ -113,6 +113,10 @@ struct PortCase {
     const char* failure; // the failure's text
 };
 
+void PrintTo(const PortCase& c, std::ostream* os) {
+    *os << '"' << c.name << '"';
+}
+
 class SockPortLookup : public testing::TestWithParam<PortCase> {};
 
 TEST_P(SockPortLookup, NumbersAndServiceNames) {

@@ -106,6 +106,10 @@ struct SetterCase {
     std::function<bool(const TSock&)> stored;
 };
 
+void PrintTo(const SetterCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SockSetterRules : public testing::TestWithParam<SetterCase> {};
 
 TEST_P(SockSetterRules, ReportRefuseOrStore) {
