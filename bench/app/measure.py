@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Measures the zintra binary on a virtual X display against a bare Qt window that only opens:
+time from start to the first paint and peak memory (as ratios), CPU used while scrolling at
+110 ms and at 1 ms, and that each tick at 1 ms moves the bar by one character.
+
+Usage: measure.py BUILD_FOLDER SAMPLES_FOLDER [RUNS]
+"""
+import os
+import shutil
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+class Display:
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "640x120x24", "-br",
+             "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announcement:
+            self.name = ":" + announcement.readline().strip()
+        self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
+        return self
+
+    def __exit__(self, *_):
+        self.server.terminate()
+        self.server.wait()
+
+    def pixel(self, x, y):
+        """The root window's pixel at x, y (0 while nothing is painted there: the root is black)."""
+        dump = subprocess.run(["xwd", "-root", "-silent"], env=self.env, capture_output=True).stdout
+        header = struct.unpack(">25I", dump[:100])
+        header_size, bytes_per_line, ncolors = header[0], header[12], header[19]
+        start = header_size + 12 * ncolors + y * bytes_per_line + x * 4
+        return struct.unpack("<I", dump[start:start + 4])[0] & 0xFFFFFF
+
+
+def peak_memory_kib(pid):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    return 0
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def start(display, program):
+    """Starts `program`; gives the process and seconds until its window shows painted pixels."""
+    began = time.monotonic()
+    process = subprocess.Popen([program], env=display.env, stderr=subprocess.DEVNULL)
+    while display.pixel(5, 5) == 0:
+        if time.monotonic() - began > 30:
+            raise RuntimeError(program + " never painted")
+    return process, time.monotonic() - began
+
+
+def stop(process):
+    process.terminate()
+    process.wait()
+
+
+def program_in(folder, binary, interval, samples):
+    program = os.path.join(folder, os.path.basename(binary))
+    shutil.copy(binary, program)
+    if interval is not None:
+        with open(os.path.join(folder, "config.ini"), "wb") as settings:
+            settings.write(b" : \r\n%d\r\n%s\r\n" % (interval, os.path.join(samples, "proverbs.zin").encode()))
+    return program
+
+
+def start_up(display, program, runs):
+    times, peaks = [], []
+    for _ in range(runs):
+        process, seconds = start(display, program)
+        time.sleep(1.0)  # settled: a few ticks have been painted
+        peaks.append(peak_memory_kib(process.pid))
+        stop(process)
+        times.append(seconds)
+    return statistics.median(times), statistics.median(peaks)
+
+
+def scrolling_cpu(display, program, seconds=10.0):
+    process, _ = start(display, program)
+    time.sleep(1.0)
+    used, began = cpu_seconds(process.pid), time.monotonic()
+    time.sleep(seconds)
+    used, wall = cpu_seconds(process.pid) - used, time.monotonic() - began
+    stop(process)
+    return 100.0 * used / wall
+
+
+def main():
+    build, samples = sys.argv[1], os.path.abspath(sys.argv[2])
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 10
+    zintra = os.path.join(build, "app", "zintra")
+    bare = os.path.join(build, "bench", "app", "zintra_bare_window")
+    check = os.path.join(build, "bench", "app", "zintra_scroll_check")
+    with tempfile.TemporaryDirectory() as folder, Display() as display:
+        floor = start_up(display, program_in(folder, bare, None, samples), runs)
+        ours = start_up(display, program_in(folder, zintra, 110, samples), runs)
+        print("start to first paint: zintra %.0f ms, bare window %.0f ms, ratio %.2f (target <= 1.5)"
+              % (ours[0] * 1e3, floor[0] * 1e3, ours[0] / floor[0]))
+        print("peak memory:          zintra %d KiB, bare window %d KiB, ratio %.2f (target <= 1.5)"
+              % (ours[1], floor[1], ours[1] / floor[1]))
+        print("CPU scrolling at 110 ms: %.2f%% of a core (target < 1%%)"
+              % scrolling_cpu(display, zintra))
+        program_in(folder, zintra, 1, samples)
+        print("CPU scrolling at 1 ms:   %.1f%% of a core" % scrolling_cpu(display, zintra))
+    done = subprocess.run([check, os.path.join(samples, "proverbs.zin"), "5000"],
+                          capture_output=True, text=True)
+    print("1 ms, offscreen:", done.stdout.strip())
+    return done.returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main())
