@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace zintra {
 
@@ -35,6 +36,12 @@ private:
 };
 
 } // namespace
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect bounds) {
+    auto* label = new QLabel(text, parent);
+    bounds.setWidth(std::max(bounds.width(), label->sizeHint().width()));
+    return Named(label, name, bounds);
+}
 
 QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text, QRect bounds) {
     auto* label = Named(new QLabel(text, parent), name, bounds);

@@ -16,6 +16,9 @@ namespace zintra {
 
 // Controls built from a window description: a name, bounds in pixels and a caption or text.
 
+// A one-line label that grows wider than its bounds where its text needs it, so that a
+// substitute font that runs wider than the original never cuts a word.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect bounds);
 // A label of fixed size whose text wraps inside its bounds.
 QLabel* MakeWrappedLabel(QWidget* parent, const char* name, const QString& text, QRect bounds);
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect bounds);
