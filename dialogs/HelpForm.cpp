@@ -12,6 +12,7 @@ namespace zintra {
 
 namespace {
 
+// Compiled into the program, so it is always there to read.
 QString HelpText() {
     QFile file(QStringLiteral(":/dialogs/Help.html"));
     file.open(QIODevice::ReadOnly);
