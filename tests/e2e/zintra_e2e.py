@@ -11,6 +11,8 @@ import sys
 import tempfile
 import time
 
+from virtual_display import VirtualDisplay
+
 DEADLINE = 30.0  # seconds any awaited condition may take
 
 
@@ -28,34 +30,13 @@ def wait_for(what, condition, deadline=DEADLINE):
     raise Failure("timed out waiting for " + what)
 
 
-class Display:
-    """A private X display."""
-
-    def __enter__(self):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as announcement:
-            number = announcement.readline().strip()
-        if not number:
-            raise Failure("Xvfb did not start")
-        self.name = ":" + number
-        return self
-
-    def __exit__(self, *_):
-        self.server.terminate()
-        self.server.wait(timeout=10)
-
-
 class Zintra:
     """A copy of the program in a folder of its own, running on `display`."""
 
     def __init__(self, binary, display, folder):
         self.folder = folder
         self.settings = os.path.join(folder, "config.ini")
-        self.env = dict(os.environ, DISPLAY=display.name, QT_QPA_PLATFORM="xcb")
+        self.env = dict(display.env)
         # In a sanitized build: the X keyboard library hands strndup unterminated buffers
         # (bounded by its length, so sound), which strict string checks would take for overflows.
         if "ASAN_OPTIONS" in self.env:
@@ -225,7 +206,7 @@ CASES = {
 def main():
     binary, samples, case = sys.argv[1:4]
     test, settings_folder = CASES[case]
-    with tempfile.TemporaryDirectory() as folder, Display() as display:
+    with tempfile.TemporaryDirectory() as folder, VirtualDisplay() as display:
         if settings_folder:
             os.mkdir(os.path.join(folder, "config.ini"))  # no file can be written there
         z = None
