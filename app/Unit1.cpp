@@ -4,11 +4,13 @@
 #include "DisplayText.h"
 #include "FileExists.h"
 #include "Guard.h"
+#include "HelpForm.h"
 #include "IntegerText.h"
 #include "SettingsFile.h"
 #include "StaticText.h"
 #include "Timer.h"
 #include "Unit2.h"
+#include "Unit4.h"
 #include "WindowStyle.h"
 
 #include <QContextMenuEvent>
@@ -45,7 +47,6 @@ TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileCh
 
     ChangeSource1 = PopupMenu1->addAction(QStringLiteral("&Change Source..."));
     Options1 = PopupMenu1->addAction(QStringLiteral("&Options..."));
-    // Help and About are present and close the menu; they have nothing to show yet.
     Help1 = PopupMenu1->addAction(QStringLiteral("&Help..."));
     About1 = PopupMenu1->addAction(QStringLiteral("&About..."));
     N1 = PopupMenu1->addSeparator();
@@ -54,6 +55,8 @@ TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileCh
     connect(Timer1, &Timer::Tick, this, Guarded([this] { Timer1Timer(); }));
     connect(ChangeSource1, &QAction::triggered, this, Guarded([this] { ChangeSource1Click(); }));
     connect(Options1, &QAction::triggered, this, Guarded([this] { Options1Click(); }));
+    connect(Help1, &QAction::triggered, this, Guarded([this] { Help1Click(); }));
+    connect(About1, &QAction::triggered, this, Guarded([this] { About1Click(); }));
     connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
 }
 
@@ -112,6 +115,16 @@ void TForm1::Options1Click() {
         Timer1->SetInterval(interval);
     }
     Timer1->SetEnabled(true);
+}
+
+void TForm1::Help1Click() {
+    if (HelpForm == nullptr)
+        HelpForm = new THelpForm(this);
+    HelpForm->Present();
+}
+
+void TForm1::About1Click() {
+    Form4->ShowModal();
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {

@@ -17,6 +17,7 @@ namespace zintra {
 
 class StaticText;
 class TForm2;
+class THelpForm;
 class Timer;
 
 // The main window: a narrow, fixed window holding the message bar, worked through its
@@ -43,6 +44,8 @@ public:
     QMenu* PopupMenu = nullptr;
     // The window's own options dialog, created by FormCreate.
     TForm2* OptionsDialog = nullptr;
+    // The help window, made by the first "&Help..." and kept for the next.
+    THelpForm* HelpForm = nullptr;
     // Separator, scroll interval text and collection path.
     TStringList Settings;
 
@@ -53,6 +56,8 @@ public:
     void ChangeSource1Click();
     void Exit1Click();
     void Options1Click();
+    void Help1Click();
+    void About1Click();
 
     MessageBar& Bar() { return bar_; }
     const MessageBar& Bar() const { return bar_; }
@@ -69,5 +74,8 @@ private:
     std::function<std::string()> settingsPath_;
     MessageBar bar_;
 };
+
+// The main window, the first start-up window.
+inline TForm1* Form1 = nullptr;
 
 } // namespace zintra

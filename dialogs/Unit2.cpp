@@ -1,5 +1,6 @@
 #include "Unit2.h"
 
+#include "Controls.h"
 #include "WindowStyle.h"
 
 #include <QLabel>
@@ -7,27 +8,6 @@
 #include <QSlider>
 
 namespace zintra {
-
-namespace {
-
-// Labels size themselves to their text from the given top-left corner, so a substitute font
-// that runs wider than the original never cuts a word.
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect bounds) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    bounds.setWidth(std::max(bounds.width(), label->sizeHint().width()));
-    label->setGeometry(bounds);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect bounds) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(bounds);
-    return button;
-}
-
-} // namespace
 
 TForm2::TForm2(QWidget* owner) : Dialog(owner) {
     setObjectName(QStringLiteral("Form2"));

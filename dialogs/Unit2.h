@@ -22,4 +22,7 @@ public:
     QPushButton* Button2;
 };
 
+// The start-up instance, never shown: the main window keeps its own options dialog.
+inline TForm2* Form2 = nullptr;
+
 } // namespace zintra

@@ -30,6 +30,13 @@ Application& Application::Instance() {
     return *current;
 }
 
+std::vector<QWidget*> Application::Forms() const {
+    std::vector<QWidget*> forms;
+    for (const auto& form : forms_)
+        forms.push_back(form.get());
+    return forms;
+}
+
 int Application::Run() {
     if (QWidget* main = MainForm())
         main->show();

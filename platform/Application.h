@@ -37,6 +37,8 @@ public:
     }
 
     QWidget* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
+    // The windows it owns, in their order of creation.
+    std::vector<QWidget*> Forms() const;
 
     // Shows the main window and processes events until Terminate or until the main window
     // closes; gives the exit code.

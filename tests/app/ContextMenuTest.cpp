@@ -1,9 +1,13 @@
+#include "HelpForm.h"
 #include "MainWindowTest.h"
+#include "ModalAnswer.h"
 #include "StaticText.h"
+#include "Unit4.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 using namespace zintra;
@@ -65,14 +69,35 @@ TEST_F(ContextMenuTest, ShiftF10OpensItAtTheClientAreasCorner) {
     EXPECT_EQ(MenuAt(), form_->mapToGlobal(QPoint(0, 0)));
 }
 
-TEST_F(ContextMenuTest, HelpAndAboutOnlyCloseTheMenu) {
-    for (Qt::Key accessKey : {Qt::Key_H, Qt::Key_A}) {
+TEST_F(ContextMenuTest, HelpOpensOneHelpWindowThatLeavesTheBarWorking) {
+    for (int time = 1; time <= 2; ++time) {
         RightClick(form_->StaticText1, {5, 5});
         ASSERT_TRUE(MenuAt());
-        QTest::keyClick(form_->PopupMenu1, accessKey);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->PopupMenu1->isVisible(); }, 2000));
+        QTest::keyClick(form_->PopupMenu1, Qt::Key_H);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return form_->HelpForm != nullptr && form_->HelpForm->isVisible(); }, 2000));
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_FALSE(form_->HelpForm->frameGeometry().intersects(form_->frameGeometry()));
+        form_->HelpForm->hide(); // the second time raises the same window again
     }
+    EXPECT_EQ(form_->findChildren<QWidget*>("HelpForm").size(), 1);
+}
+
+TEST_F(ContextMenuTest, AboutShowsTheAboutWindowUntilItsOk) {
+    TForm4 about;
+    Form4 = &about;
+    QWidget* shown = nullptr;
+    ModalAnswer answer([&](QWidget* window) {
+        shown = window;
+        QTest::mouseClick(about.Button1, Qt::LeftButton);
+    });
+    RightClick(form_->StaticText1, {5, 5});
+    EXPECT_TRUE(MenuAt());
+    QTest::keyClick(form_->PopupMenu1, Qt::Key_A);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.Answered(); }, 2000));
+    EXPECT_EQ(shown, &about);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !about.isVisible(); }, 2000));
+    Form4 = nullptr;
 }
 
 TEST_F(ContextMenuTest, AccessKeysChooseTheCommands) {

@@ -56,6 +56,11 @@ class Zintra:
             return self.xdotool("search", "--onlyvisible", "--pid", str(self.process.pid), "")
         return self.xdotool("search", "--onlyvisible", "--name", "^%s$" % name)
 
+    def top_levels(self):
+        """The program's visible top-level windows (a search by process also yields the root)."""
+        root = self.xdotool("search", "--maxdepth", "0", "")
+        return [w for w in self.windows() if w not in root]
+
     def window(self, name):
         found = wait_for("window '%s'" % name, lambda: self.windows(name))
         self.xdotool("windowfocus", "--sync", found[-1])
@@ -163,6 +168,29 @@ def menu_key_opens_the_menu(z, samples):
     assert z.exit() == 0
 
 
+def only_the_main_window_shows_at_start(z, samples):
+    wait_for("the bar to be painted", lambda: z.windows("Zintra 1.00"))
+    assert z.top_levels() == [z.main], "visible at start: %s" % z.top_levels()
+    assert z.exit() == 0
+
+
+def help_and_about_open_and_close(z, samples):
+    z.command("h")
+    help_window = z.window("Zintra Help")
+    z.command("h")  # a second time brings the same window to the front
+    wait_for("the help window in front", lambda: z.windows("Zintra Help") == [help_window])
+    z.window("Zintra Help")
+    z.xdotool("key", "Escape")
+    wait_for("the help window to close", lambda: not z.windows("Zintra Help"))
+
+    z.command("a")
+    about = z.window("About Zintra")
+    z.xdotool("mousemove", "--window", about, "92", "220", "click", "1")  # its "&OK"
+    wait_for("the About window to close", lambda: not z.windows("About Zintra"))
+    assert z.top_levels() == [z.main], "still visible: %s" % z.top_levels()
+    assert z.exit() == 0
+
+
 CASES = {
     "StartsWithoutSettingsAndExits": (starts_without_settings_and_exits, False),
     "ChangeSourceWritesSettings": (change_source_writes_settings, False),
@@ -170,6 +198,8 @@ CASES = {
         (options_reach_the_file_with_the_next_change_source, False),
     "UnwritableSettingsShowAnErrorBox": (unwritable_settings_show_an_error_box, True),
     "MenuKeyOpensTheMenu": (menu_key_opens_the_menu, False),
+    "OnlyTheMainWindowShowsAtStart": (only_the_main_window_shows_at_start, False),
+    "HelpAndAboutOpenAndClose": (help_and_about_open_and_close, False),
 }
 
 

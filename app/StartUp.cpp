@@ -1,0 +1,34 @@
+#include "StartUp.h"
+
+#include "Application.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit7.h"
+
+#include <QMessageBox>
+
+namespace zintra {
+
+void CreateStartUpForms(Application& application, std::function<std::string()> settingsPath,
+                        std::unique_ptr<FileChooser> chooser) {
+    application.CreateForm(Form1, std::move(settingsPath), std::move(chooser));
+    application.CreateForm(Form2);
+    application.CreateForm(Form3);
+    application.CreateForm(Form4);
+    application.CreateForm(Form5);
+    application.CreateForm(Form6);
+    application.CreateForm(Form7);
+}
+
+void ShowStartUpFailure(int& argc, char** argv, const std::string& className,
+                        const std::string& text) {
+    // The application object does not exist yet; the box needs one of its own.
+    QApplication qt(argc, argv);
+    QMessageBox::critical(nullptr, QString::fromStdString(className), QString::fromStdString(text));
+}
+
+} // namespace zintra

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Bytes in arrival order whose front can be taken in amortised constant time: taken bytes
+// are only skipped, and the storage is compacted once they outweigh the bytes still held.
+class ByteQueue {
+public:
+    std::size_t Size() const { return storage.size() - head; }
+    bool Empty() const { return Size() == 0; }
+    // The bytes held, oldest first; valid until the queue next changes.
+    std::string_view View() const { return std::string_view(storage).substr(head); }
+
+    void Append(std::string_view bytes);
+    // Puts bytes back in front of those held, for a reader that took more than it wanted.
+    void Prepend(std::string_view bytes);
+    void Drop(std::size_t count);
+    std::string Take(std::size_t count);
+    std::string TakeAll();
+    void Clear();
+
+private:
+    std::string storage;
+    std::size_t head = 0;
+};

@@ -1,0 +1,390 @@
+#include "PosixWinSock.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+thread_local int lastError = 0;
+
+int Fail(int code) {
+    lastError = code;
+    return SOCKET_ERROR;
+}
+
+int FailFromErrno() {
+    return Fail(WinSockErrorFromErrno(errno));
+}
+
+bool HasZeroByte(const std::string& text) {
+    return text.find('\0') != std::string::npos;
+}
+
+sockaddr_in ToPosix(const SockAddrIn& from) {
+    sockaddr_in to{};
+    to.sin_family = from.sin_family == WsAfInet ? AF_INET : sa_family_t(from.sin_family);
+    to.sin_port = from.sin_port;
+    to.sin_addr.s_addr = from.sin_addr;
+    return to;
+}
+
+void FromPosix(const sockaddr_in& from, SockAddrIn& to) {
+    to = SockAddrIn{};
+    to.sin_family = from.sin_family == AF_INET ? WsAfInet : std::uint16_t(from.sin_family);
+    to.sin_port = from.sin_port;
+    to.sin_addr = from.sin_addr.s_addr;
+}
+
+// Blocking WinSock calls are not cut short by signals; POSIX ones are, so they are resumed.
+template <typename Call> auto Resumed(Call call) {
+    for (;;) {
+        auto result = call();
+        if (result >= 0 || errno != EINTR)
+            return result;
+    }
+}
+
+int ResultOrFailure(ssize_t result) {
+    return result < 0 ? FailFromErrno() : int(result);
+}
+
+int HostErrorFromGai(int gaiError) {
+    switch (gaiError) {
+    case EAI_NONAME:
+        return WSAHOST_NOT_FOUND;
+    case EAI_AGAIN:
+        return WSATRY_AGAIN;
+#ifdef EAI_NODATA
+    case EAI_NODATA:
+#endif
+#ifdef EAI_ADDRFAMILY
+    case EAI_ADDRFAMILY:
+#endif
+        return WSANO_DATA;
+    case EAI_MEMORY:
+        return WSAENOBUFS;
+    case EAI_SYSTEM:
+        return WinSockErrorFromErrno(errno);
+    default:
+        return WSANO_RECOVERY;
+    }
+}
+
+struct SelectEntry {
+    pollfd poll;
+    bool read, write, except;
+};
+
+std::vector<SelectEntry> SelectEntries(const FdSet* readfds, const FdSet* writefds,
+                                       const FdSet* exceptfds) {
+    std::vector<SelectEntry> entries;
+    auto add = [&](const FdSet* set, short events, bool SelectEntry::*flag) {
+        if (!set)
+            return;
+        for (std::uint32_t i = 0; i < set->fd_count; ++i) {
+            TSocket s = set->fd_array[i];
+            auto it = std::find_if(entries.begin(), entries.end(),
+                                   [s](const SelectEntry& e) { return e.poll.fd == s; });
+            if (it == entries.end())
+                it = entries.insert(entries.end(), SelectEntry{{s, 0, 0}, false, false, false});
+            it->poll.events |= events;
+            (*it).*flag = true;
+        }
+    };
+    add(readfds, POLLIN, &SelectEntry::read);
+    add(writefds, POLLOUT, &SelectEntry::write);
+    add(exceptfds, POLLPRI, &SelectEntry::except);
+    return entries;
+}
+
+} // namespace
+
+int PosixWinSock::WSAStartup(std::uint16_t versionRequested, WSAData& data) {
+    const int major = versionRequested & 0xFF;
+    const int minor = versionRequested >> 8;
+    data.wVersion = WinSockVersion11;
+    data.wHighVersion = WinSockVersion11;
+    if (major < 1 || (major == 1 && minor < 1))
+        return WSAVERNOTSUPPORTED;
+    data.szDescription = "Zintra POSIX Sockets 1.1";
+    data.szSystemStatus = "Running";
+    ++startups;
+    return 0;
+}
+
+int PosixWinSock::WSACleanup() {
+    int count = startups.load();
+    while (count > 0 && !startups.compare_exchange_weak(count, count - 1)) {
+    }
+    return count > 0 ? 0 : Fail(WSANOTINITIALISED);
+}
+
+int PosixWinSock::WSAGetLastError() {
+    return lastError;
+}
+
+bool PosixWinSock::Started() {
+    if (startups.load() > 0)
+        return true;
+    Fail(WSANOTINITIALISED);
+    return false;
+}
+
+TSocket PosixWinSock::socket(int af, int type, int protocol) {
+    if (!Started())
+        return INVALID_SOCKET;
+    if (af != WsAfInet)
+        return Fail(WSAEAFNOSUPPORT);
+    if (type != WsSockStream && type != WsSockDgram)
+        return Fail(10044); // WSAESOCKTNOSUPPORT
+    const int posixType = type == WsSockStream ? SOCK_STREAM : SOCK_DGRAM;
+    const int s = ::socket(AF_INET, posixType | SOCK_CLOEXEC, protocol);
+    if (s < 0)
+        return FailFromErrno();
+    if (type == WsSockStream) {
+        // A new listener may take a port whose earlier connections still linger, as on WinSock.
+        const int on = 1;
+        ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    }
+    return s;
+}
+
+int PosixWinSock::bind(TSocket s, const SockAddrIn& name, int nameLen) {
+    if (nameLen < int(sizeof(SockAddrIn)))
+        return Fail(WSAEFAULT);
+    const sockaddr_in address = ToPosix(name);
+    return ResultOrFailure(::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address));
+}
+
+int PosixWinSock::listen(TSocket s, int backlog) {
+    return ResultOrFailure(::listen(s, backlog));
+}
+
+TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
+    if (addr && (!addrLen || *addrLen < int(sizeof(SockAddrIn))))
+        return Fail(WSAEFAULT);
+    sockaddr_in peer{};
+    socklen_t peerLen = sizeof peer;
+    const int result = Resumed(
+        [&] { return ::accept4(s, reinterpret_cast<sockaddr*>(&peer), &peerLen, SOCK_CLOEXEC); });
+    if (result < 0)
+        return FailFromErrno();
+    if (addr) {
+        FromPosix(peer, *addr);
+        *addrLen = sizeof(SockAddrIn);
+    }
+    return result;
+}
+
+int PosixWinSock::closesocket(TSocket s) {
+    if (s < 0)
+        return Fail(WSAENOTSOCK);
+    return ResultOrFailure(::close(s));
+}
+
+int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) {
+    if (!argp)
+        return Fail(WSAEFAULT);
+    if (cmd == WsFionbio) {
+        const int flags = ::fcntl(s, F_GETFL);
+        if (flags < 0)
+            return FailFromErrno();
+        const int wanted = *argp ? flags | O_NONBLOCK : flags & ~O_NONBLOCK;
+        return ResultOrFailure(::fcntl(s, F_SETFL, wanted));
+    }
+    if (cmd == WsFionread) {
+        int waiting = 0;
+        if (::ioctl(s, FIONREAD, &waiting) < 0)
+            return FailFromErrno();
+        *argp = std::uint32_t(waiting);
+        return 0;
+    }
+    return Fail(WSAEINVAL);
+}
+
+int PosixWinSock::send(TSocket s, const char* buf, int len, int flags) {
+    if (len < 0)
+        return Fail(WSAEINVAL);
+    return ResultOrFailure(Resumed([&] { return ::send(s, buf, len, flags | MSG_NOSIGNAL); }));
+}
+
+int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
+    if (len < 0)
+        return Fail(WSAEINVAL);
+    return ResultOrFailure(Resumed([&] { return ::recv(s, buf, len, flags); }));
+}
+
+int PosixWinSock::sendto(TSocket s, const char* buf, int len, int flags, const SockAddrIn* to,
+                         int toLen) {
+    if (len < 0)
+        return Fail(WSAEINVAL);
+    if (!to)
+        return send(s, buf, len, flags);
+    if (toLen < int(sizeof(SockAddrIn)))
+        return Fail(WSAEFAULT);
+    const sockaddr_in address = ToPosix(*to);
+    return ResultOrFailure(Resumed([&] {
+        return ::sendto(s, buf, len, flags | MSG_NOSIGNAL,
+                        reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    }));
+}
+
+int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn* from,
+                           int* fromLen) {
+    if (len < 0)
+        return Fail(WSAEINVAL);
+    if (from && (!fromLen || *fromLen < int(sizeof(SockAddrIn))))
+        return Fail(WSAEFAULT);
+    sockaddr_in peer{};
+    socklen_t peerLen = sizeof peer;
+    const ssize_t result = Resumed([&] {
+        return ::recvfrom(s, buf, len, flags, reinterpret_cast<sockaddr*>(&peer), &peerLen);
+    });
+    if (result < 0)
+        return FailFromErrno();
+    if (from) {
+        FromPosix(peer, *from);
+        *fromLen = sizeof(SockAddrIn);
+    }
+    return int(result);
+}
+
+int PosixWinSock::select(int, FdSet* readfds, FdSet* writefds, FdSet* exceptfds,
+                         const TimeVal* timeout) {
+    std::vector<SelectEntry> entries = SelectEntries(readfds, writefds, exceptfds);
+    if (entries.empty())
+        return Fail(WSAEINVAL);
+    if (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0))
+        return Fail(WSAEINVAL);
+
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = timeout ? Clock::now() + std::chrono::seconds(timeout->tv_sec) +
+                                        std::chrono::microseconds(timeout->tv_usec)
+                                  : Clock::time_point::max();
+    std::vector<pollfd> polls;
+    for (const SelectEntry& e : entries)
+        polls.push_back(e.poll);
+    int ready;
+    for (;;) {
+        int waitMs = -1;
+        if (timeout) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            waitMs = int(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
+        }
+        ready = ::poll(polls.data(), polls.size(), waitMs);
+        if (ready >= 0 && (ready > 0 || !timeout || Clock::now() >= deadline))
+            break;
+        if (ready < 0 && errno != EINTR)
+            return FailFromErrno();
+    }
+
+    int count = 0;
+    if (readfds)
+        readfds->fd_count = 0;
+    if (writefds)
+        writefds->fd_count = 0;
+    if (exceptfds)
+        exceptfds->fd_count = 0;
+    for (std::size_t i = 0; i < polls.size(); ++i) {
+        const short revents = polls[i].revents;
+        if (revents & POLLNVAL)
+            return Fail(WSAENOTSOCK);
+        const TSocket s = polls[i].fd;
+        if (entries[i].read && (revents & (POLLIN | POLLHUP | POLLERR))) {
+            readfds->Add(s);
+            ++count;
+        }
+        if (entries[i].write && (revents & (POLLOUT | POLLERR))) {
+            writefds->Add(s);
+            ++count;
+        }
+        if (entries[i].except && (revents & POLLPRI)) {
+            exceptfds->Add(s);
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::optional<HostEntry> PosixWinSock::gethostbyname(const std::string& name) {
+    if (!Started())
+        return std::nullopt;
+    if (HasZeroByte(name)) {
+        Fail(WSAHOST_NOT_FOUND);
+        return std::nullopt;
+    }
+    std::string host = name;
+    if (host.empty()) {
+        char local[256] = {};
+        if (::gethostname(local, sizeof local - 1) < 0) {
+            FailFromErrno();
+            return std::nullopt;
+        }
+        host = local;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_CANONNAME;
+    addrinfo* found = nullptr;
+    if (const int error = ::getaddrinfo(host.c_str(), nullptr, &hints, &found); error != 0) {
+        Fail(HostErrorFromGai(error));
+        return std::nullopt;
+    }
+    HostEntry entry;
+    entry.h_name = found->ai_canonname ? found->ai_canonname : host;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        const auto* address = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+        if (std::find(entry.h_addr_list.begin(), entry.h_addr_list.end(),
+                      address->sin_addr.s_addr) == entry.h_addr_list.end())
+            entry.h_addr_list.push_back(address->sin_addr.s_addr);
+    }
+    ::freeaddrinfo(found);
+    return entry;
+}
+
+std::optional<ServEntry> PosixWinSock::getservbyname(const std::string& name,
+                                                     const std::string& proto) {
+    if (!Started())
+        return std::nullopt;
+    if (HasZeroByte(name) || HasZeroByte(proto)) {
+        Fail(WSANO_DATA);
+        return std::nullopt;
+    }
+    std::vector<char> buffer(1024);
+    servent entry{};
+    servent* found = nullptr;
+    int error;
+    while ((error = ::getservbyname_r(name.c_str(), proto.empty() ? nullptr : proto.c_str(), &entry,
+                                      buffer.data(), buffer.size(), &found)) == ERANGE)
+        buffer.resize(buffer.size() * 2);
+    if (error != 0 || !found) {
+        Fail(WSANO_DATA);
+        return std::nullopt;
+    }
+    return ServEntry{found->s_name, std::uint16_t(found->s_port), found->s_proto};
+}
+
+std::uint32_t PosixWinSock::inet_addr(const std::string& cp) {
+    if (HasZeroByte(cp))
+        return WsInaddrNone;
+    return ::inet_addr(cp.c_str());
+}
+
+std::string PosixWinSock::inet_ntoa(std::uint32_t in) {
+    std::uint8_t octets[4];
+    std::memcpy(octets, &in, sizeof octets);
+    return std::to_string(octets[0]) + '.' + std::to_string(octets[1]) + '.' +
+           std::to_string(octets[2]) + '.' + std::to_string(octets[3]);
+}

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "ByteQueue.h"
+#include "Component.h"
+#include "SockExceptions.h"
+#include "SockTypes.h"
+#include "WinSock.h"
+
+#include <QImage>
+#include <array>
+#include <memory>
+#include <string_view>
+
+class QPainter;
+class TSockStream;
+
+// One WinSock socket as a form component: stream or datagram, blocking or not, reporting its
+// steps through OnInfo and its failures as ESockException. In design mode it is a 28 x 28
+// picture of its kind; at run time it is hidden and of size zero.
+class TSock : public TComponent {
+    Q_OBJECT
+public:
+    static constexpr int RecvAreaSize = 32768;
+
+    explicit TSock(QObject* Owner);
+    ~TSock() override;
+
+    void AfterLoad() override;
+    void ApplyStoredProperty(const StoredProperty& property) override;
+
+    // Published properties, in the order a form stores them.
+    TSocketType SocketType() const { return socketType; }
+    void SetSocketType(TSocketType value);
+    const std::string& HostName() const { return hostName; }
+    void SetHostName(const std::string& value);
+    const std::string& PortName() const { return portName; }
+    void SetPortName(const std::string& value);
+    const std::string& LocalPortName() const { return localPortName; }
+    void SetLocalPortName(const std::string& value);
+    bool Blocking() const { return blocking; }
+    void SetBlocking(bool value);
+    bool AutoAccept() const { return autoAccept; }
+    void SetAutoAccept(bool value) { autoAccept = value; }
+    bool Listen() const { return listen; }
+    void SetListen(bool value);
+    TLineBreak LineBreak() const { return lineBreak; }
+    void SetLineBreak(TLineBreak value) { lineBreak = value; }
+    // Seconds a blocking receive waits; negative waits without limit.
+    std::int32_t BlockingTimeout() const { return blockingTimeout; }
+    void SetBlockingTimeout(std::int32_t value) { blockingTimeout = value; }
+
+    TNotifyEvent OnConnect;
+    TNotifyEvent OnDisconnect;
+    TNotifyInfoEvent OnInfo;
+    TNotifyReadEvent OnRead;
+    TNotifyEvent OnWrite;
+    TNotifyEvent OnAccept;
+    TNotifyAutoEvent OnAutoAccept;
+
+    TSocket SocketHandle() const { return socketHandle; }
+    bool Connected() const { return connected; }
+    const ByteQueue& InBuffer() const { return inBuffer; }
+    const ByteQueue& OutBuffer() const { return outBuffer; }
+    const SockAddrIn& DestAddr() const { return destAddr; }
+    const SockAddrIn& PeerAddr() const { return peerAddr; }
+    TSockStream& Stream() { return *stream; }
+
+    // Takes over a connected socket (of the component's SocketType) into an idle component,
+    // which then owns it and is Connected.
+    void Attach(TSocket handle);
+    // Closes the socket; true when WinSock closed one.
+    bool Close();
+    void DoInfo(TSocketInfo kind, const std::string& text);
+
+    // The IPv4 address (network order) of a host name or dotted address; 0 for "".
+    std::uint32_t LookupHost(const std::string& name);
+    // The port (network order) of a port number or service name.
+    std::uint16_t LookupPort(const std::string& name);
+
+    bool Send(std::string_view data);
+    // count: bytes wanted, -1 for all there are.
+    std::string Receive(std::int32_t count);
+    bool SendDatagram(std::string_view data, const std::string& host);
+    std::string ReceiveDatagram(std::string& address);
+    std::string PeerAddressText() const;
+
+    // The design-time picture and the bounds a form places the component in.
+    const QImage& Glyph() const { return *glyph; }
+    int Left() const { return left; }
+    int Top() const { return top; }
+    int Width() const { return width; }
+    int Height() const { return height; }
+    bool Visible() const { return visible; }
+    void SetBounds(int newLeft, int newTop, int newWidth, int newHeight);
+    void Paint(QPainter& canvas) const;
+
+signals:
+    // The picture changed; a form that shows the component draws it again.
+    void RepaintRequested();
+
+private:
+    friend class TSockStream;
+
+    void UpdateGlyph();
+    // Puts the socket into the mode that Blocking and Listen ask for.
+    void ApplySocketMode();
+    void StartListening();
+    void CloseQuietly();
+    bool ReadyToRead();
+    // Waits, as BlockingTimeout says (or not at all when polling), for something to read.
+    bool WaitReadable(bool poll);
+    std::string ReceiveBlockingStream(int readSize);
+    void SendBlocking(std::string_view data);
+
+    SockAddrIn destAddr;
+    SockAddrIn peerAddr;
+    QImage tcpGlyph, udpGlyph, listenGlyph, noGlyph;
+    const QImage* glyph = &noGlyph;
+    std::array<char, RecvAreaSize> recvArea;
+    TSocketType socketType = stStream;
+    TLineBreak lineBreak = lbSmart;
+    std::string hostName;
+    std::string portName;
+    std::string localPortName = "-1";
+    TSocket socketHandle = INVALID_SOCKET;
+    ByteQueue inBuffer;
+    ByteQueue outBuffer;
+    // Caller's bytes that a blocking Send is sending and that come before OutBuffer.
+    std::string_view unsentFront;
+    bool listen = false;
+    bool blocking = false;
+    bool autoAccept = false;
+    bool connected = false;
+    std::int32_t blockingTimeout = 0;
+    std::unique_ptr<TSockStream> stream;
+    int left = 0, top = 0, width = 0, height = 0;
+    bool visible = true;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <stdexcept>
+
+// Each failure class of the socket unit carries one message text; ClassName is what a report
+// of an unhandled failure shows.
+
+// The socket component's failures: the operation, " - ", then what went wrong.
+class ESockException : public std::runtime_error {
+public:
+    static constexpr const char* ClassName = "ESockException";
+    using std::runtime_error::runtime_error;
+};
+
+// A text that should have been an integer, such as a numeric port name.
+class EConvertError : public std::runtime_error {
+public:
+    static constexpr const char* ClassName = "EConvertError";
+    using std::runtime_error::runtime_error;
+};
+
+// A stream that could not supply the bytes asked for, or a stored property that names nothing
+// or holds a value its component cannot take.
+class EReadError : public std::runtime_error {
+public:
+    static constexpr const char* ClassName = "EReadError";
+    using std::runtime_error::runtime_error;
+};
+
+// A stream that could not take the bytes given.
+class EWriteError : public std::runtime_error {
+public:
+    static constexpr const char* ClassName = "EWriteError";
+    using std::runtime_error::runtime_error;
+};

@@ -1,0 +1,93 @@
+#include "SockTestSupport.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace {
+
+std::string FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+std::uint16_t ListeningPort(const TSock& sock) {
+    return LocalPort(sock.SocketHandle());
+}
+
+bool CanConnect(std::uint16_t port) {
+    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return ::connect(client.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+} // namespace
+
+TEST(SockListen, StartsRepeatsAndStopsWithItsReports) {
+    TSock sock(nullptr);
+    InfoLog log;
+    log.Watch(sock);
+    sock.SetPortName("0");
+    sock.SetListen(true);
+    EXPECT_TRUE(sock.Listen());
+    EXPECT_FALSE(sock.Connected());
+    EXPECT_TRUE(CanConnect(ListeningPort(sock)));
+    sock.SetListen(true);
+    sock.SetListen(false);
+    EXPECT_EQ(sock.SocketHandle(), INVALID_SOCKET);
+    sock.SetListen(false);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Lookup Of Port 0", "Listening Started",
+                                                     "Listening Already Running", "Socket Closed",
+                                                     "Listening Stopped", "Socket Closed",
+                                                     "Listening Stopped"}));
+    sock.OnInfo = nullptr;
+}
+
+// A start that fails leaves the component idle, so a later start succeeds once the port is free.
+TEST(SockListen, PortInUseFailsAndLeavesTheComponentReadyToTryAgain) {
+    TSock holder(nullptr);
+    holder.SetPortName("0");
+    holder.SetListen(true);
+    const std::string port = std::to_string(ListeningPort(holder));
+
+    TSock sock(nullptr);
+    sock.SetPortName(port);
+    EXPECT_EQ(FailureOf([&] { sock.SetListen(true); }), "Listen - Error Binding Socket");
+    EXPECT_FALSE(sock.Listen());
+    EXPECT_EQ(sock.SocketHandle(), INVALID_SOCKET);
+
+    holder.SetListen(false);
+    sock.SetListen(true);
+    EXPECT_TRUE(sock.Listen());
+    EXPECT_EQ(std::to_string(ListeningPort(sock)), port);
+}
+
+TEST(SockListen, RefusesDatagramsConnectedComponentsAndBadPorts) {
+    TSock datagram(nullptr);
+    datagram.SetSocketType(stDatagram);
+    EXPECT_EQ(FailureOf([&] { datagram.SetListen(true); }),
+              "Listen - Cannot Listen On A Datagram Socket");
+    EXPECT_FALSE(datagram.Listen());
+
+    TcpPair pair = MakeTcpPair();
+    TSock connected(nullptr);
+    connected.Attach(pair.server.Release());
+    for (bool value : {true, false})
+        EXPECT_EQ(FailureOf([&] { connected.SetListen(value); }), "Listen - Socket Already In Use");
+    EXPECT_TRUE(connected.Connected());
+
+    TSock badPort(nullptr);
+    badPort.SetPortName("8O");
+    EXPECT_EQ(FailureOf([&] { badPort.SetListen(true); }), "'8O' is not a valid integer value");
+    EXPECT_EQ(badPort.SocketHandle(), INVALID_SOCKET);
+    EXPECT_FALSE(badPort.Listen());
+    EXPECT_EQ(FailureOf([&] { badPort.Attach(INVALID_SOCKET); }), "Attach - Socket Not Connected");
+}

@@ -1,0 +1,107 @@
+#include "SockTestSupport.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+void InfoLog::Watch(TSock& sock) {
+    sock.OnInfo = [this](QObject*, TSocketInfo kind, std::string text) {
+        entries.emplace_back(kind, std::move(text));
+    };
+}
+
+std::vector<std::string> InfoLog::Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& entry : entries)
+        texts.push_back(entry.second);
+    return texts;
+}
+
+Fd& Fd::operator=(Fd&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        fd = std::exchange(other.fd, -1);
+    }
+    return *this;
+}
+
+void Fd::Reset() {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+namespace {
+
+sockaddr_in Loopback(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+void Check(bool ok, const char* what) {
+    if (!ok)
+        throw std::runtime_error(what);
+}
+
+} // namespace
+
+std::uint16_t LocalPort(int fd) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    Check(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0, "getsockname");
+    return ntohs(address.sin_port);
+}
+
+TcpPair MakeTcpPair() {
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address = Loopback(0);
+    Check(::bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
+          "bind");
+    Check(::listen(listener.Get(), 1) == 0, "listen");
+    address.sin_port = htons(LocalPort(listener.Get()));
+    TcpPair pair{Fd(::socket(AF_INET, SOCK_STREAM, 0)), Fd()};
+    Check(::connect(pair.client.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
+          "connect");
+    pair.server = Fd(::accept(listener.Get(), nullptr, nullptr));
+    Check(pair.server.Get() >= 0, "accept");
+    return pair;
+}
+
+Fd BoundUdpSocket(std::uint16_t& port) {
+    Fd s(::socket(AF_INET, SOCK_DGRAM, 0));
+    sockaddr_in address = Loopback(0);
+    Check(::bind(s.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind");
+    port = LocalPort(s.Get());
+    return s;
+}
+
+std::string AllByteValues(std::size_t length) {
+    std::string bytes(length, '\0');
+    for (std::size_t i = 0; i < length; ++i)
+        bytes[i] = char(i % 256);
+    return bytes;
+}
+
+std::string ReadUntilClosed(int fd) {
+    std::string all;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return all;
+        all.append(buffer, std::size_t(n));
+    }
+}
+
+void WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        Check(n > 0, "send");
+        bytes.remove_prefix(std::size_t(n));
+    }
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Sock.h"
+#include "WinSock.h"
+
+#include <gmock/gmock.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A scripted WinSock layer: tests say what each call returns.
+class MockWinSock : public WinSock {
+public:
+    MOCK_METHOD(int, WSAStartup, (std::uint16_t, WSAData&), (override));
+    MOCK_METHOD(int, WSACleanup, (), (override));
+    MOCK_METHOD(int, WSAGetLastError, (), (override));
+    MOCK_METHOD(TSocket, socket, (int, int, int), (override));
+    MOCK_METHOD(int, bind, (TSocket, const SockAddrIn&, int), (override));
+    MOCK_METHOD(int, listen, (TSocket, int), (override));
+    MOCK_METHOD(TSocket, accept, (TSocket, SockAddrIn*, int*), (override));
+    MOCK_METHOD(int, closesocket, (TSocket), (override));
+    MOCK_METHOD(int, ioctlsocket, (TSocket, std::uint32_t, std::uint32_t*), (override));
+    MOCK_METHOD(int, send, (TSocket, const char*, int, int), (override));
+    MOCK_METHOD(int, recv, (TSocket, char*, int, int), (override));
+    MOCK_METHOD(int, sendto, (TSocket, const char*, int, int, const SockAddrIn*, int), (override));
+    MOCK_METHOD(int, recvfrom, (TSocket, char*, int, int, SockAddrIn*, int*), (override));
+    MOCK_METHOD(int, select, (int, FdSet*, FdSet*, FdSet*, const TimeVal*), (override));
+    MOCK_METHOD(std::optional<HostEntry>, gethostbyname, (const std::string&), (override));
+    MOCK_METHOD(std::optional<ServEntry>, getservbyname, (const std::string&, const std::string&),
+                (override));
+    MOCK_METHOD(std::uint32_t, inet_addr, (const std::string&), (override));
+    MOCK_METHOD(std::string, inet_ntoa, (std::uint32_t), (override));
+};
+
+// Puts a layer in place for the life of a test.
+class ScopedLayer {
+public:
+    explicit ScopedLayer(WinSock& layer) : previous(InstallWinSockLayer(layer)) {}
+    ~ScopedLayer() { InstallWinSockLayer(previous); }
+    ScopedLayer(const ScopedLayer&) = delete;
+    ScopedLayer& operator=(const ScopedLayer&) = delete;
+
+private:
+    WinSock& previous;
+};
+
+// What a component reported through OnInfo, in order.
+class InfoLog {
+public:
+    void Watch(TSock& sock);
+    std::vector<std::string> Texts() const;
+    const std::vector<std::pair<TSocketInfo, std::string>>& Entries() const { return entries; }
+    void Clear() { entries.clear(); }
+
+private:
+    std::vector<std::pair<TSocketInfo, std::string>> entries;
+};
+
+// A POSIX descriptor closed with its owner.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd(fd) {}
+    ~Fd() { Reset(); }
+    Fd(Fd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept;
+    int Get() const { return fd; }
+    int Release() { return std::exchange(fd, -1); }
+    void Reset();
+
+private:
+    int fd;
+};
+
+// Both ends of a TCP connection over 127.0.0.1, blocking.
+struct TcpPair {
+    Fd client;
+    Fd server;
+};
+TcpPair MakeTcpPair();
+
+// A UDP socket bound to an ephemeral port of 127.0.0.1, and that port.
+Fd BoundUdpSocket(std::uint16_t& port);
+// The local port of a bound socket.
+std::uint16_t LocalPort(int fd);
+
+// Every byte value in turn, repeated to the given length.
+std::string AllByteValues(std::size_t length);
+// Reads from fd until the peer closes; returns all bytes.
+std::string ReadUntilClosed(int fd);
+// Writes all bytes to fd.
+void WriteAll(int fd, std::string_view bytes);
