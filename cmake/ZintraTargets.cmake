@@ -22,6 +22,6 @@ function(zintra_test name)
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
     zintra_warnings(${name})
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
