@@ -18,6 +18,7 @@ public:
     MOCK_METHOD(int, bind, (TSocket, const SockAddrIn&, int), (override));
     MOCK_METHOD(int, listen, (TSocket, int), (override));
     MOCK_METHOD(TSocket, accept, (TSocket, SockAddrIn*, int*), (override));
+    MOCK_METHOD(int, shutdown, (TSocket, int), (override));
     MOCK_METHOD(int, closesocket, (TSocket), (override));
     MOCK_METHOD(int, ioctlsocket, (TSocket, std::uint32_t, std::uint32_t*), (override));
     MOCK_METHOD(int, send, (TSocket, const char*, int, int), (override));
@@ -25,6 +26,7 @@ public:
     MOCK_METHOD(int, sendto, (TSocket, const char*, int, int, const SockAddrIn*, int), (override));
     MOCK_METHOD(int, recvfrom, (TSocket, char*, int, int, SockAddrIn*, int*), (override));
     MOCK_METHOD(int, select, (int, FdSet*, FdSet*, FdSet*, const TimeVal*), (override));
+    MOCK_METHOD(int, WSAAsyncSelect, (TSocket, QObject*, unsigned, long), (override));
     MOCK_METHOD(std::optional<HostEntry>, gethostbyname, (const std::string&), (override));
     MOCK_METHOD(std::optional<ServEntry>, getservbyname, (const std::string&, const std::string&),
                 (override));
