@@ -34,12 +34,14 @@ SocketState StateOf(TSocket s) {
     length = sizeof peer;
     if (::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0)
         return SocketState::Connected;
-    // Neither connected nor listening: a socket that never connected, or whose connection
-    // ended, reports a hang-up; one whose connect is under way reports nothing yet.
+    // Neither connected nor listening. A connect under way shows nothing yet, and one that
+    // failed shows its error, which FD_CONNECT reports; a socket that never connected only
+    // hangs up.
     pollfd probe{s, POLLOUT, 0};
     ::poll(&probe, 1, 0);
-    return probe.revents & (POLLHUP | POLLERR | POLLOUT) ? SocketState::Idle
-                                                         : SocketState::Connecting;
+    if (probe.revents & POLLERR || !(probe.revents & (POLLHUP | POLLOUT)))
+        return SocketState::Connecting;
+    return SocketState::Idle;
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "SockTestSupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -104,4 +108,52 @@ void WriteAll(int fd, std::string_view bytes) {
         Check(n > 0, "send");
         bytes.remove_prefix(std::size_t(n));
     }
+}
+
+Fd ConnectTo(std::uint16_t port) {
+    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
+    const sockaddr_in address = Loopback(port);
+    Check(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0,
+          "connect");
+    return client;
+}
+
+std::uint16_t ListeningPort(const TSock& sock) {
+    return LocalPort(sock.SocketHandle());
+}
+
+void ResetAndClose(Fd& fd) {
+    const linger abort{1, 0};
+    ::setsockopt(fd.Get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    fd.Reset();
+}
+
+bool PumpUntil(const std::function<bool()>& done, int deadlineMs) {
+    QDeadlineTimer deadline(deadlineMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+void PumpFor(int ms) {
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
+                                        int(std::max<qint64>(1, deadline.remainingTime())));
+}
+
+std::string FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }

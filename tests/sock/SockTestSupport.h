@@ -3,6 +3,7 @@
 #include "Sock.h"
 #include "WinSock.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 #include <string>
 #include <utility>
@@ -91,3 +92,21 @@ std::string AllByteValues(std::size_t length);
 std::string ReadUntilClosed(int fd);
 // Writes all bytes to fd.
 void WriteAll(int fd, std::string_view bytes);
+
+// A blocking client connected to port on 127.0.0.1.
+Fd ConnectTo(std::uint16_t port);
+// The port a listening component is bound to.
+std::uint16_t ListeningPort(const TSock& sock);
+// Ends the connection with a reset instead of an orderly close.
+void ResetAndClose(Fd& fd);
+
+// Runs the event loop until done() holds or the deadline passes; returns done().
+bool PumpUntil(const std::function<bool()>& done, int deadlineMs = 10000);
+// Runs the event loop for a while, for checks that nothing more arrives.
+void PumpFor(int ms);
+
+// The text of the exception an action raises, or "no failure".
+std::string FailureOf(const std::function<void()>& action);
+
+// CPU time the whole process has used so far, in seconds.
+double ProcessCpuSeconds();
