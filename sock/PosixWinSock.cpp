@@ -110,14 +110,14 @@ std::vector<SelectEntry> SelectEntries(const FdSet* readfds, const FdSet* writef
 
 } // namespace
 
-// A send that would block asks for FD_WRITE once the socket can send again.
-int PosixWinSock::Sent(TSocket s, ssize_t result) {
-    if (result >= 0)
-        return int(result);
+// A send that would block asks for FD_WRITE once the socket can send again. So does one that
+// took only part of the bytes: the socket is full, and where WinSock would have buffered the
+// rest, POSIX leaves it to the caller, who must hear when to send it.
+int PosixWinSock::Sent(TSocket s, int len, ssize_t result) {
     const int error = errno;
-    if (error == EAGAIN || error == EWOULDBLOCK)
+    if (result >= 0 ? result < len : error == EAGAIN || error == EWOULDBLOCK)
         selections.SendWouldBlock(s);
-    return Fail(WinSockErrorFromErrno(error));
+    return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
 }
 
 int PosixWinSock::WSAStartup(std::uint16_t versionRequested, WSAData& data) {
@@ -251,7 +251,7 @@ int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp)
 int PosixWinSock::send(TSocket s, const char* buf, int len, int flags) {
     if (len < 0)
         return Fail(WSAEINVAL);
-    return Sent(s, Resumed([&] { return ::send(s, buf, len, flags | MSG_NOSIGNAL); }));
+    return Sent(s, len, Resumed([&] { return ::send(s, buf, len, flags | MSG_NOSIGNAL); }));
 }
 
 int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
@@ -272,7 +272,7 @@ int PosixWinSock::sendto(TSocket s, const char* buf, int len, int flags, const S
     if (toLen < int(sizeof(SockAddrIn)))
         return Fail(WSAEFAULT);
     const sockaddr_in address = ToPosix(*to);
-    return Sent(s, Resumed([&] {
+    return Sent(s, len, Resumed([&] {
                     return ::sendto(s, buf, len, flags | MSG_NOSIGNAL,
                                     reinterpret_cast<const sockaddr*>(&address), sizeof address);
                 }));

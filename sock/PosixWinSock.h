@@ -40,7 +40,7 @@ public:
 
 private:
     bool Started();
-    int Sent(TSocket s, ssize_t result);
+    int Sent(TSocket s, int len, ssize_t result);
 
     std::atomic<int> startups{0};
     AsyncSelections selections;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -129,17 +131,18 @@ void ResetAndClose(Fd& fd) {
 }
 
 bool PumpUntil(const std::function<bool()>& done, int deadlineMs) {
-    QDeadlineTimer deadline(deadlineMs);
+    const QDeadlineTimer deadline(deadlineMs);
+    QTimer tick; // wakes the waiting loop now and then to look at the deadline
+    tick.start(10);
     while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return done();
 }
 
 void PumpFor(int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
-                                        int(std::max<qint64>(1, deadline.remainingTime())));
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 std::string FailureOf(const std::function<void()>& action) {
