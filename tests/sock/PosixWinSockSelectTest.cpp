@@ -39,9 +39,18 @@ protected:
     WinSock& layer = WinSockLayer();
     Recorder window;
 
+    // Selections the test made end with it, whether or not the socket was closed through the layer.
+    ~AsyncSelect() override {
+        for (TSocket s : selected)
+            layer.WSAAsyncSelect(s, nullptr, WM_SOCK, 0);
+    }
+
     void Select(TSocket s, long mask) {
+        selected.push_back(s);
         ASSERT_EQ(layer.WSAAsyncSelect(s, &window, WM_SOCK, mask), 0);
     }
+
+    std::vector<TSocket> selected;
 
     // Waits for the count of notifications, then makes sure no more follow.
     std::vector<Notification> Settled(std::size_t count) {
