@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
@@ -123,8 +124,13 @@ Figures Measure(const QString& program, QStringList arguments, bool portAsOption
     while ((probe = Connect(port)) < 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ::close(probe);
-    const Figures figures{Bulk(port, 1, 256u << 20), Bulk(port, 50, 8u << 20),
-                          RoundTrips(port, std::chrono::seconds(2))};
+    // The machine is shared: each figure is the best of a few runs.
+    Figures figures{0, 0, 0};
+    for (int run = 0; run < 3; ++run) {
+        figures.bulk1 = std::max(figures.bulk1, Bulk(port, 1, 256u << 20));
+        figures.bulk50 = std::max(figures.bulk50, Bulk(port, 50, 8u << 20));
+        figures.trips = std::max(figures.trips, RoundTrips(port, std::chrono::seconds(1)));
+    }
     server.terminate();
     server.waitForFinished();
     return figures;
