@@ -1,43 +1,26 @@
 #include "HostCache.h"
 
-#include <algorithm>
-
-namespace {
-
-// Host names are compared as DNS compares them: ASCII letters without regard to case,
-// every other byte as it is, so that no two different byte strings are mistaken for one.
-char Folded(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return Folded(x) == Folded(y); });
-}
-
-} // namespace
-
 std::optional<std::uint32_t> THostCache::Find(std::string_view name) const {
     std::lock_guard guard(lock);
-    for (const auto& [item, address] : items)
-        if (SameName(item, name))
-            return address;
-    return std::nullopt;
+    const std::int32_t index = items.IndexOf(name);
+    if (index < 0)
+        return std::nullopt;
+    return items.GetObject(index);
 }
 
 void THostCache::Add(std::string name, std::uint32_t address) {
     std::lock_guard guard(lock);
-    items.emplace_back(std::move(name), address);
+    items.Add(std::move(name), address);
 }
 
 int THostCache::Count() const {
     std::lock_guard guard(lock);
-    return int(items.size());
+    return items.Count();
 }
 
 void THostCache::Clear() {
     std::lock_guard guard(lock);
-    items.clear();
+    items.Clear();
 }
 
 THostCache& HostCache() {

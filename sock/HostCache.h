@@ -1,12 +1,12 @@
 #pragma once
 
+#include "StringList.h"
+
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 // Host names resolved once in this run, each with its IPv4 address in network order, in the
 // order they were added. Components on several threads may look up at the same time.
@@ -20,7 +20,7 @@ public:
 
 private:
     mutable std::mutex lock;
-    std::vector<std::pair<std::string, std::uint32_t>> items;
+    zintra::TStringListOf<std::uint32_t> items;
 };
 
 // Shared by every TSock; emptied by the unit's start-up and shut-down.

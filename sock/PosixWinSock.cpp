@@ -110,6 +110,16 @@ std::vector<SelectEntry> SelectEntries(const FdSet* readfds, const FdSet* writef
 
 } // namespace
 
+// A send that would block asks for FD_WRITE once the socket can send again. So does one that
+// took only part of the bytes: the socket is full, and where WinSock would have buffered the
+// rest, POSIX leaves it to the caller, who must hear when to send it.
+int PosixWinSock::Sent(TSocket s, int len, ssize_t result) {
+    const int error = errno;
+    if (result >= 0 ? result < len : error == EAGAIN || error == EWOULDBLOCK)
+        selections.SendWouldBlock(s);
+    return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
+}
+
 int PosixWinSock::WSAStartup(std::uint16_t versionRequested, WSAData& data) {
     const int major = versionRequested & 0xFF;
     const int minor = versionRequested >> 8;
@@ -168,7 +178,10 @@ int PosixWinSock::bind(TSocket s, const SockAddrIn& name, int nameLen) {
 }
 
 int PosixWinSock::listen(TSocket s, int backlog) {
-    return ResultOrFailure(::listen(s, backlog));
+    if (::listen(s, backlog) != 0)
+        return FailFromErrno();
+    selections.Listening(s);
+    return 0;
 }
 
 TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
@@ -178,8 +191,10 @@ TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
     socklen_t peerLen = sizeof peer;
     const int result = Resumed(
         [&] { return ::accept4(s, reinterpret_cast<sockaddr*>(&peer), &peerLen, SOCK_CLOEXEC); });
+    const int error = errno;
+    selections.Accepted(s, result < 0 && error != EAGAIN && error != EWOULDBLOCK);
     if (result < 0)
-        return FailFromErrno();
+        return Fail(WinSockErrorFromErrno(error));
     if (addr) {
         FromPosix(peer, *addr);
         *addrLen = sizeof(SockAddrIn);
@@ -187,10 +202,30 @@ TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
     return result;
 }
 
+int PosixWinSock::shutdown(TSocket s, int how) {
+    static constexpr int posixHow[] = {SHUT_RD, SHUT_WR, SHUT_RDWR};
+    if (how < SD_RECEIVE || how > SD_BOTH)
+        return Fail(WSAEINVAL);
+    return ResultOrFailure(::shutdown(s, posixHow[how]));
+}
+
 int PosixWinSock::closesocket(TSocket s) {
     if (s < 0)
         return Fail(WSAENOTSOCK);
+    selections.End(s);
     return ResultOrFailure(::close(s));
+}
+
+int PosixWinSock::WSAAsyncSelect(TSocket s, QObject* target, unsigned msg, long mask) {
+    if (mask != 0 && !target)
+        return Fail(WSAEINVAL);
+    if (mask != 0) {
+        std::uint32_t nonBlocking = 1;
+        if (ioctlsocket(s, WsFionbio, &nonBlocking) != 0)
+            return SOCKET_ERROR;
+    }
+    selections.Select(s, target, msg, mask);
+    return 0;
 }
 
 int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) {
@@ -216,13 +251,16 @@ int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp)
 int PosixWinSock::send(TSocket s, const char* buf, int len, int flags) {
     if (len < 0)
         return Fail(WSAEINVAL);
-    return ResultOrFailure(Resumed([&] { return ::send(s, buf, len, flags | MSG_NOSIGNAL); }));
+    return Sent(s, len, Resumed([&] { return ::send(s, buf, len, flags | MSG_NOSIGNAL); }));
 }
 
 int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
     if (len < 0)
         return Fail(WSAEINVAL);
-    return ResultOrFailure(Resumed([&] { return ::recv(s, buf, len, flags); }));
+    const ssize_t result = Resumed([&] { return ::recv(s, buf, len, flags); });
+    const int error = errno;
+    selections.Received(s);
+    return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
 }
 
 int PosixWinSock::sendto(TSocket s, const char* buf, int len, int flags, const SockAddrIn* to,
@@ -234,10 +272,10 @@ int PosixWinSock::sendto(TSocket s, const char* buf, int len, int flags, const S
     if (toLen < int(sizeof(SockAddrIn)))
         return Fail(WSAEFAULT);
     const sockaddr_in address = ToPosix(*to);
-    return ResultOrFailure(Resumed([&] {
-        return ::sendto(s, buf, len, flags | MSG_NOSIGNAL,
-                        reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    }));
+    return Sent(s, len, Resumed([&] {
+                    return ::sendto(s, buf, len, flags | MSG_NOSIGNAL,
+                                    reinterpret_cast<const sockaddr*>(&address), sizeof address);
+                }));
 }
 
 int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn* from,
@@ -251,8 +289,10 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
     const ssize_t result = Resumed([&] {
         return ::recvfrom(s, buf, len, flags, reinterpret_cast<sockaddr*>(&peer), &peerLen);
     });
+    const int error = errno;
+    selections.Received(s);
     if (result < 0)
-        return FailFromErrno();
+        return Fail(WinSockErrorFromErrno(error));
     if (from) {
         FromPosix(peer, *from);
         *fromLen = sizeof(SockAddrIn);

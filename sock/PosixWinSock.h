@@ -1,8 +1,10 @@
 #pragma once
 
+#include "PosixWinSockSelect.h"
 #include "WinSock.h"
 
 #include <atomic>
+#include <sys/types.h>
 
 // WinSock 1.1 on POSIX sockets: WinSock error numbers, no SIGPIPE, blocking calls that
 // a signal does not interrupt, thread-safe look-ups, and the classic address texts.
@@ -16,6 +18,7 @@ public:
     int bind(TSocket s, const SockAddrIn& name, int nameLen) override;
     int listen(TSocket s, int backlog) override;
     TSocket accept(TSocket s, SockAddrIn* addr, int* addrLen) override;
+    int shutdown(TSocket s, int how) override;
     int closesocket(TSocket s) override;
     int ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) override;
 
@@ -27,6 +30,8 @@ public:
     int select(int nfds, FdSet* readfds, FdSet* writefds, FdSet* exceptfds,
                const TimeVal* timeout) override;
 
+    int WSAAsyncSelect(TSocket s, QObject* target, unsigned msg, long mask) override;
+
     std::optional<HostEntry> gethostbyname(const std::string& name) override;
     std::optional<ServEntry> getservbyname(const std::string& name,
                                            const std::string& proto) override;
@@ -35,8 +40,10 @@ public:
 
 private:
     bool Started();
+    int Sent(TSocket s, int len, ssize_t result);
 
     std::atomic<int> startups{0};
+    AsyncSelections selections;
 };
 
 // The WinSock number for a POSIX errno value.

@@ -1,6 +1,7 @@
 #include "Sock.h"
 
 #include "SockStream.h"
+#include "SockThread.h"
 
 #include <QPainter>
 
@@ -34,6 +35,7 @@ TSock::~TSock() {
         } catch (...) {
         }
     }
+    StopAcceptThreads();
 }
 
 void TSock::AfterLoad() {
@@ -86,91 +88,6 @@ void TSock::SetLocalPortName(const std::string& value) {
     localPortName = value;
 }
 
-void TSock::SetBlocking(bool value) {
-    blocking = value;
-    if ((ComponentState().Reading && !ComponentState().Designing) || socketHandle == INVALID_SOCKET)
-        return;
-    ApplySocketMode();
-}
-
-void TSock::ApplySocketMode() {
-    std::uint32_t nonBlocking = blocking && !listen ? 0 : 1;
-    WinSockLayer().ioctlsocket(socketHandle, WsFionbio, &nonBlocking);
-}
-
-void TSock::SetListen(bool value) {
-    if (ComponentState().Designing) {
-        listen = value;
-        if (value && socketType == stDatagram)
-            SetSocketType(stStream);
-        else
-            UpdateGlyph();
-        return;
-    }
-    if (ComponentState().Reading) {
-        listen = value;
-        return;
-    }
-    const bool old = listen;
-    if (socketHandle != INVALID_SOCKET && !old) {
-        listen = false;
-        throw ESockException("Listen - Socket Already In Use");
-    }
-    if (socketType == stDatagram && value) {
-        listen = false;
-        throw ESockException("Listen - Cannot Listen On A Datagram Socket");
-    }
-    listen = value;
-    if (!value) {
-        Close();
-        DoInfo(siListen, "Listening Stopped");
-    } else if (old) {
-        DoInfo(siListen, "Listening Already Running");
-    } else {
-        StartListening();
-    }
-}
-
-// A start that fails closes the socket it made and leaves the component idle, so that a
-// later start can succeed once the port is free.
-void TSock::StartListening() {
-    WinSock& layer = WinSockLayer();
-    listen = false;
-    const TSocket s = layer.socket(WsAfInet, WsSockStream, 0);
-    if (s == INVALID_SOCKET)
-        throw ESockException("Listen - Error Binding Socket");
-    socketHandle = s;
-    SockAddrIn address;
-    address.sin_family = WsAfInet;
-    address.sin_addr = NetLong(WsInaddrAny);
-    try {
-        address.sin_port = LookupPort(portName);
-    } catch (...) {
-        CloseQuietly();
-        throw;
-    }
-    listen = true;
-    ApplySocketMode();
-    listen = false;
-    if (layer.bind(s, address, sizeof address) != 0) {
-        CloseQuietly();
-        throw ESockException("Listen - Error Binding Socket");
-    }
-    if (layer.listen(s, 5) != 0) {
-        CloseQuietly();
-        throw ESockException("Listen - Error Starting Listen");
-    }
-    listen = true;
-    DoInfo(siListen, "Listening Started");
-}
-
-void TSock::CloseQuietly() {
-    WinSockLayer().closesocket(socketHandle);
-    socketHandle = INVALID_SOCKET;
-    connected = false;
-    listen = false;
-}
-
 void TSock::Attach(TSocket handle) {
     if (handle == INVALID_SOCKET)
         throw ESockException("Attach - Socket Not Connected");
@@ -182,13 +99,25 @@ void TSock::Attach(TSocket handle) {
 }
 
 bool TSock::Close() {
-    const bool closed = WinSockLayer().closesocket(socketHandle) == 0;
-    socketHandle = INVALID_SOCKET;
+    const bool closed = ReleaseSocket();
     connected = false;
     if (!listen)
         DoInfo(siClose, "Socket Closed");
     listen = false;
     return closed;
+}
+
+bool TSock::ReleaseSocket() {
+    std::lock_guard guard(handleLock);
+    const bool closed = WinSockLayer().closesocket(socketHandle) == 0;
+    socketHandle = INVALID_SOCKET;
+    return closed;
+}
+
+void TSock::AbortConnection() {
+    std::lock_guard guard(handleLock);
+    if (socketHandle != INVALID_SOCKET)
+        WinSockLayer().shutdown(socketHandle, SD_BOTH);
 }
 
 void TSock::DoInfo(TSocketInfo kind, const std::string& text) {

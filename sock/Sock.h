@@ -7,12 +7,17 @@
 #include "WinSock.h"
 
 #include <QImage>
+#include <QPointer>
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <vector>
 
 class QPainter;
+class TSockMessage;
 class TSockStream;
+class TSockThread;
 
 // One WinSock socket as a form component: stream or datagram, blocking or not, reporting its
 // steps through OnInfo and its failures as ESockException. In design mode it is a 28 x 28
@@ -23,7 +28,14 @@ public:
     static constexpr int RecvAreaSize = 32768;
 
     explicit TSock(QObject* Owner);
+    // Closes the socket; a listener then shuts down the connections its accept threads still
+    // serve, waits for those threads, and destroys the components it accepted.
     ~TSock() override;
+
+    // The component for a connection this listener accepted: owned by the listener, connected
+    // over Handle, and served as the listener's Blocking says, with the listener's handlers.
+    // A listener of a class of its own overrides it to serve connections with that class.
+    virtual TSock* CreateAccepted(TSocket Handle);
 
     void AfterLoad() override;
     void ApplyStoredProperty(const StoredProperty& property) override;
@@ -70,6 +82,12 @@ public:
     void Attach(TSocket handle);
     // Closes the socket; true when WinSock closed one.
     bool Close();
+    // Shuts the connection down in both directions, from any thread, so that blocking calls on
+    // it return; the socket stays the component's until it is closed.
+    void AbortConnection();
+    // The form whose window the component's notifications go through: given by the Blocking
+    // setter to a component that gets a socket without having one.
+    QObject* ParentControl() const { return parentControl; }
     void DoInfo(TSocketInfo kind, const std::string& text);
 
     // The IPv4 address (network order) of a host name or dotted address; 0 for "".
@@ -94,18 +112,28 @@ public:
     void SetBounds(int newLeft, int newTop, int newWidth, int newHeight);
     void Paint(QPainter& canvas) const;
 
+    // The handler of socket notifications (WM_SOCK) on the window thread.
+    void WMSock(TSockMessage& Message);
+
 signals:
     // The picture changed; a form that shows the component draws it again.
     void RepaintRequested();
+
+protected:
+    bool event(QEvent* e) override;
 
 private:
     friend class TSockStream;
 
     void UpdateGlyph();
-    // Puts the socket into the mode that Blocking and Listen ask for.
-    void ApplySocketMode();
     void StartListening();
     void CloseQuietly();
+    // Closes the socket and forgets it; true when WinSock closed one.
+    bool ReleaseSocket();
+    void ReadNotified();
+    void AcceptConnection();
+    void ServeOnAcceptThread(TSock* newSock);
+    void StopAcceptThreads();
     bool ReadyToRead();
     // Waits, as BlockingTimeout says (or not at all when polling), for something to read.
     bool WaitReadable(bool poll);
@@ -135,4 +163,8 @@ private:
     std::unique_ptr<TSockStream> stream;
     int left = 0, top = 0, width = 0, height = 0;
     bool visible = true;
+    QPointer<QObject> parentControl;
+    // Guards SocketHandle where another thread may shut the connection down meanwhile.
+    std::mutex handleLock;
+    std::vector<std::unique_ptr<TSockThread>> acceptThreads;
 };

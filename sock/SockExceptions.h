@@ -12,13 +12,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A text that should have been an integer, such as a numeric port name.
-class EConvertError : public std::runtime_error {
-public:
-    static constexpr const char* ClassName = "EConvertError";
-    using std::runtime_error::runtime_error;
-};
-
 // A stream that could not supply the bytes asked for, or a stored property that names nothing
 // or holds a value its component cannot take.
 class EReadError : public std::runtime_error {

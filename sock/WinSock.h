@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class QObject;
+
 using TSocket = std::int32_t;
 
 constexpr TSocket INVALID_SOCKET = -1;
@@ -33,6 +35,10 @@ constexpr int FD_WRITE = 2;
 constexpr int FD_ACCEPT = 8;
 constexpr int FD_CONNECT = 16;
 constexpr int FD_CLOSE = 32;
+// How shutdown ends a connection: receiving, sending, or both.
+constexpr int SD_RECEIVE = 0;
+constexpr int SD_SEND = 1;
+constexpr int SD_BOTH = 2;
 
 constexpr int WSAEINTR = 10004;
 constexpr int WSAEBADF = 10009;
@@ -127,6 +133,7 @@ public:
     virtual int bind(TSocket s, const SockAddrIn& name, int nameLen) = 0;
     virtual int listen(TSocket s, int backlog) = 0;
     virtual TSocket accept(TSocket s, SockAddrIn* addr, int* addrLen) = 0;
+    virtual int shutdown(TSocket s, int how) = 0;
     virtual int closesocket(TSocket s) = 0;
     virtual int ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) = 0;
 
@@ -139,6 +146,11 @@ public:
     // timeout null: wait without limit. Returns the number of ready sockets, 0 on time-out.
     virtual int select(int nfds, FdSet* readfds, FdSet* writefds, FdSet* exceptfds,
                        const TimeVal* timeout) = 0;
+
+    // Posts msg (a TSockMessage) to target on target's thread for each event of mask that
+    // happens on s, under WinSock's re-enabling rules; replaces the previous selection of s.
+    // Mask 0 stops the notifications; any other mask makes s non-blocking.
+    virtual int WSAAsyncSelect(TSocket s, QObject* target, unsigned msg, long mask) = 0;
 
     virtual std::optional<HostEntry> gethostbyname(const std::string& name) = 0;
     virtual std::optional<ServEntry> getservbyname(const std::string& name,

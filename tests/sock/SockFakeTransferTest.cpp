@@ -131,6 +131,7 @@ TEST_F(FakeTransfer, SendFromAnInfoHandlerQueuesBehindTheBytesStillUnsent) {
     EXPECT_TRUE(sock.Send("0123456789"));
     EXPECT_EQ(sent, (std::vector<std::string>{"0123456789", "456789", "XY"}));
     EXPECT_TRUE(sock.OutBuffer().Empty());
+    sock.OnInfo = nullptr; // the handler refers to this test's locals
 }
 
 struct TakeCase {

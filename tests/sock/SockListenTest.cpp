@@ -7,19 +7,6 @@
 
 namespace {
 
-std::string FailureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
-
-std::uint16_t ListeningPort(const TSock& sock) {
-    return LocalPort(sock.SocketHandle());
-}
-
 bool CanConnect(std::uint16_t port) {
     Fd client(::socket(AF_INET, SOCK_STREAM, 0));
     sockaddr_in address{};

@@ -250,7 +250,8 @@ TEST(SockModel, DestroyingClosesOnlyWhatIsOpen) {
     }
     EXPECT_TRUE(log.Texts().empty());
 
-    EXPECT_CALL(layer, ioctlsocket(7, WsFionbio, _)).WillOnce(Return(0));
+    EXPECT_CALL(layer, WSAAsyncSelect(7, _, WM_SOCK, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE))
+        .WillOnce(Return(0));
     EXPECT_CALL(layer, closesocket(7)).WillOnce(Return(0));
     {
         TSock connected(nullptr);

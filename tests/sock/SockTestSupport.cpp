@@ -1,8 +1,14 @@
 #include "SockTestSupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -104,4 +110,53 @@ void WriteAll(int fd, std::string_view bytes) {
         Check(n > 0, "send");
         bytes.remove_prefix(std::size_t(n));
     }
+}
+
+Fd ConnectTo(std::uint16_t port) {
+    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
+    const sockaddr_in address = Loopback(port);
+    Check(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0,
+          "connect");
+    return client;
+}
+
+std::uint16_t ListeningPort(const TSock& sock) {
+    return LocalPort(sock.SocketHandle());
+}
+
+void ResetAndClose(Fd& fd) {
+    const linger abort{1, 0};
+    ::setsockopt(fd.Get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    fd.Reset();
+}
+
+bool PumpUntil(const std::function<bool()>& done, int deadlineMs) {
+    const QDeadlineTimer deadline(deadlineMs);
+    QTimer tick; // wakes the waiting loop now and then to look at the deadline
+    tick.start(10);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+void PumpFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::string FailureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        return failure.what();
+    }
+    return "no failure";
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }

@@ -3,6 +3,7 @@
 #include "Sock.h"
 #include "WinSock.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 #include <string>
 #include <utility>
@@ -18,6 +19,7 @@ public:
     MOCK_METHOD(int, bind, (TSocket, const SockAddrIn&, int), (override));
     MOCK_METHOD(int, listen, (TSocket, int), (override));
     MOCK_METHOD(TSocket, accept, (TSocket, SockAddrIn*, int*), (override));
+    MOCK_METHOD(int, shutdown, (TSocket, int), (override));
     MOCK_METHOD(int, closesocket, (TSocket), (override));
     MOCK_METHOD(int, ioctlsocket, (TSocket, std::uint32_t, std::uint32_t*), (override));
     MOCK_METHOD(int, send, (TSocket, const char*, int, int), (override));
@@ -25,6 +27,7 @@ public:
     MOCK_METHOD(int, sendto, (TSocket, const char*, int, int, const SockAddrIn*, int), (override));
     MOCK_METHOD(int, recvfrom, (TSocket, char*, int, int, SockAddrIn*, int*), (override));
     MOCK_METHOD(int, select, (int, FdSet*, FdSet*, FdSet*, const TimeVal*), (override));
+    MOCK_METHOD(int, WSAAsyncSelect, (TSocket, QObject*, unsigned, long), (override));
     MOCK_METHOD(std::optional<HostEntry>, gethostbyname, (const std::string&), (override));
     MOCK_METHOD(std::optional<ServEntry>, getservbyname, (const std::string&, const std::string&),
                 (override));
@@ -89,3 +92,21 @@ std::string AllByteValues(std::size_t length);
 std::string ReadUntilClosed(int fd);
 // Writes all bytes to fd.
 void WriteAll(int fd, std::string_view bytes);
+
+// A blocking client connected to port on 127.0.0.1.
+Fd ConnectTo(std::uint16_t port);
+// The port a listening component is bound to.
+std::uint16_t ListeningPort(const TSock& sock);
+// Ends the connection with a reset instead of an orderly close.
+void ResetAndClose(Fd& fd);
+
+// Runs the event loop until done() holds or the deadline passes; returns done().
+bool PumpUntil(const std::function<bool()>& done, int deadlineMs = 10000);
+// Runs the event loop for a while, for checks that nothing more arrives.
+void PumpFor(int ms);
+
+// The text of the exception an action raises, or "no failure".
+std::string FailureOf(const std::function<void()>& action);
+
+// CPU time the whole process has used so far, in seconds.
+double ProcessCpuSeconds();

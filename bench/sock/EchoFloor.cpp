@@ -1,0 +1,77 @@
+// The floor for the echo benchmarks: the smallest sensible echo server on plain POSIX poll.
+//   echo_floor PORT
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Connection {
+    std::string pending; // read, not yet written back
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2)
+        return 2;
+    std::signal(SIGPIPE, SIG_IGN);
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int on = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(std::uint16_t(std::atoi(argv[1])));
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 128) != 0)
+        return 1;
+    std::vector<pollfd> polls{{listener, POLLIN, 0}};
+    std::vector<Connection> connections(1);
+    char buffer[32768];
+    for (;;) {
+        if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR)
+            return 1;
+        if (polls[0].revents & POLLIN) {
+            const int s = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK);
+            if (s >= 0) {
+                polls.push_back({s, POLLIN, 0});
+                connections.emplace_back();
+            }
+        }
+        for (std::size_t i = polls.size(); i-- > 1;) {
+            pollfd& p = polls[i];
+            Connection& c = connections[i];
+            bool closed = false;
+            if (p.revents & (POLLIN | POLLHUP | POLLERR)) {
+                const ssize_t n = ::recv(p.fd, buffer, sizeof buffer, 0);
+                if (n > 0)
+                    c.pending.append(buffer, std::size_t(n));
+                else if (n == 0 || errno != EAGAIN)
+                    closed = true;
+            }
+            if (!closed && !c.pending.empty()) {
+                const ssize_t n = ::send(p.fd, c.pending.data(), c.pending.size(), MSG_NOSIGNAL);
+                if (n > 0)
+                    c.pending.erase(0, std::size_t(n));
+                else if (n < 0 && errno != EAGAIN)
+                    closed = true;
+            }
+            if (closed) {
+                ::close(p.fd);
+                polls.erase(polls.begin() + std::ptrdiff_t(i));
+                connections.erase(connections.begin() + std::ptrdiff_t(i));
+                continue;
+            }
+            p.events = short(POLLIN | (c.pending.empty() ? 0 : POLLOUT));
+        }
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "EchoOptions.h"
+#include "SockTypes.h"
+
+#include <memory>
+#include <mutex>
+
+class TSock;
+
+// An echo server over one listening TSock that accepts every connection. Non-blocking, each
+// connection echoes what its OnRead brings; blocking, each is served on its accept thread.
+class EchoServer {
+public:
+    explicit EchoServer(const EchoOptions& options);
+    ~EchoServer();
+
+    // Starts listening; raises the listener's failure when it cannot.
+    void Start();
+    // Stops listening and closes every connection, waiting for the accept threads.
+    void Stop();
+
+private:
+    void Report(TSocketInfo kind, const std::string& text);
+    static void ServeBlocking(TSock* sock);
+
+    bool quiet;
+    std::mutex output;
+    std::unique_ptr<TSock> listener;
+};

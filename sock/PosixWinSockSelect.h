@@ -1,0 +1,38 @@
+#pragma once
+
+#include "WinSock.h"
+
+#include <mutex>
+#include <unordered_map>
+
+class AsyncSelection;
+
+// WSAAsyncSelect on POSIX sockets. Each selected socket gets socket notifiers on its target's
+// thread that post its events as TSockMessage, under WinSock's re-enabling rules: once posted,
+// an event is not posted again until the call that re-enables it (recv or recvfrom for FD_READ,
+// accept for FD_ACCEPT, a send that would block for FD_WRITE). The notifiers are off while an
+// event is outstanding, so nothing spins while the application has not answered.
+class AsyncSelections {
+public:
+    AsyncSelections() = default;
+    AsyncSelections(const AsyncSelections&) = delete;
+    AsyncSelections& operator=(const AsyncSelections&) = delete;
+
+    // Replaces the selection of s; mask 0 only ends it.
+    void Select(TSocket s, QObject* target, unsigned msg, long mask);
+    // s was closed, or is about to be: its notifications end.
+    void End(TSocket s);
+
+    // The re-enabling calls, each told after it was made.
+    void Received(TSocket s);
+    // failed: accept took no connection, though one waits; asking again at once would spin.
+    void Accepted(TSocket s, bool failed);
+    void SendWouldBlock(TSocket s);
+    void Listening(TSocket s);
+
+private:
+    template <typename Change> void Update(TSocket s, Change change);
+
+    std::mutex lock;
+    std::unordered_map<TSocket, AsyncSelection*> selections;
+};

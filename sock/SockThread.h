@@ -1,0 +1,38 @@
+#pragma once
+
+#include "SockTypes.h"
+
+#include <QPointer>
+#include <functional>
+#include <thread>
+
+class TSock;
+
+// The accept thread of a blocking listener: runs the listener's OnAutoAccept handler for one
+// accepted connection on a thread of its own. When the run has ended, OnTerminate is called on
+// the listener's thread, which then releases the thread object.
+class TSockThread {
+public:
+    TSockThread() = default;
+    // Waits for the run to end.
+    ~TSockThread();
+    TSockThread(const TSockThread&) = delete;
+    TSockThread& operator=(const TSockThread&) = delete;
+
+    void Start(TSock* Listener, TSock* NewSock);
+    // Shuts the connection down, so that blocking calls of the handler on it return.
+    void AbortConnection();
+
+    TSock* Listener = nullptr;
+    TSock* NewSock = nullptr;
+    std::function<void()> OnTerminate;
+
+private:
+    void Execute();
+
+    // The handler as it was when the thread started: the listener's field may change meanwhile.
+    TNotifyAutoEvent handler;
+    // Tells the window thread whether the application has destroyed NewSock.
+    QPointer<TSock> newSockAlive;
+    std::thread thread;
+};

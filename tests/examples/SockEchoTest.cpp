@@ -1,0 +1,164 @@
+#include <QProcess>
+#include <arpa/inet.h>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Deadline = 10000;
+
+int Connect(std::uint16_t port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(s);
+        return -1;
+    }
+    const timeval wait{10, 0};
+    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    return s;
+}
+
+// Sends text and reads back as many bytes.
+std::string Echo(int s, const std::string& text) {
+    ::send(s, text.data(), text.size(), MSG_NOSIGNAL);
+    std::string back;
+    char buffer[4096];
+    while (back.size() < text.size()) {
+        const ssize_t n = ::recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        back.append(buffer, std::size_t(n));
+    }
+    return back;
+}
+
+// A port that was free a moment ago.
+std::uint16_t FreePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+// A running sockecho, started on a free port; another program may take the port between the
+// look and the start, so a start that cannot bind tries another.
+class RunningEcho {
+public:
+    explicit RunningEcho(QStringList options) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            port = FreePort();
+            process.start(SOCKECHO_PATH, QStringList{"--port", QString::number(port)} + options);
+            if (WaitForOutput("Listen: Listening Started"))
+                return;
+            process.waitForFinished(Deadline);
+        }
+        ADD_FAILURE() << "sockecho did not start listening";
+    }
+
+    ~RunningEcho() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(Deadline);
+        }
+    }
+
+    bool WaitForOutput(const QByteArray& line) {
+        while (!output.contains(line + "\n")) {
+            if (process.state() == QProcess::NotRunning && !process.bytesAvailable())
+                return false;
+            if (!process.waitForReadyRead(Deadline) && !process.bytesAvailable())
+                return false;
+            output += process.readAllStandardOutput();
+        }
+        return true;
+    }
+
+    int Stop(int signal) {
+        ::kill(pid_t(process.processId()), signal);
+        EXPECT_TRUE(process.waitForFinished(Deadline));
+        output += process.readAllStandardOutput();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QProcess process;
+    QByteArray output;
+    std::uint16_t port = 0;
+};
+
+} // namespace
+
+class SockEcho : public testing::TestWithParam<const char*> {};
+
+TEST_P(SockEcho, EchoesEveryClientAndStopsCleanlyOnASignal) {
+    QStringList options;
+    if (*GetParam())
+        options << GetParam();
+    RunningEcho echo(options);
+    const int first = Connect(echo.port), second = Connect(echo.port);
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    EXPECT_EQ(Echo(first, "hello"), "hello");
+    const std::string big(200000, 'b');
+    EXPECT_EQ(Echo(second, big), big);
+    EXPECT_EQ(Echo(first, "again"), "again");
+
+    EXPECT_EQ(echo.Stop(SIGTERM), 0);
+    char byte;
+    EXPECT_EQ(::recv(first, &byte, 1, 0), 0); // closed by the server
+    ::close(first);
+    ::close(second);
+    EXPECT_TRUE(echo.output.contains("Listen: Listening Stopped\n"));
+    EXPECT_TRUE(echo.output.contains("Lookup: Setting HostName While Connected Has No Effect\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
+                         [](const auto& info) { return *info.param ? "Blocking" : "NonBlocking"; });
+
+TEST(SockEchoCommand, InterruptEndsWithStatusZero) {
+    RunningEcho echo({"--blocking", "--timeout", "1"});
+    const int client = Connect(echo.port);
+    EXPECT_EQ(Echo(client, "x"), "x");
+    EXPECT_EQ(echo.Stop(SIGINT), 0);
+    ::close(client);
+}
+
+TEST(SockEchoCommand, APortInUseEndsWithStatusOneAndTheReason) {
+    RunningEcho holder({});
+    QProcess second;
+    second.start(SOCKECHO_PATH, {"--port", QString::number(holder.port), "--quiet"});
+    ASSERT_TRUE(second.waitForFinished(Deadline));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(second.readAllStandardError(), "Listen - Error Binding Socket\n");
+    EXPECT_EQ(second.readAllStandardOutput(), "");
+}
+
+TEST(SockEchoCommand, QuietWritesNothingAndBadCommandLinesAreRefused) {
+    const std::pair<QStringList, QByteArray> cases[] = {
+        {{}, "sockecho: --port is required\n"},
+        {{"--port"}, "sockecho: --port needs a value\n"},
+        {{"--port", "7", "--timeout", "soon"},
+         "sockecho: 'soon' is not a valid number of seconds\n"},
+        {{"--port", "7", "--loud"}, "sockecho: unknown option --loud\n"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        QProcess process;
+        process.start(SOCKECHO_PATH, arguments);
+        ASSERT_TRUE(process.waitForFinished(Deadline));
+        EXPECT_EQ(process.exitCode(), 2);
+        EXPECT_TRUE(process.readAllStandardError().startsWith(message))
+            << arguments.join(' ').toStdString();
+    }
+}

@@ -1,0 +1,168 @@
+#include "SockMessage.h"
+#include "SockTestSupport.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace {
+
+struct Notification {
+    int event;
+    int error;
+    bool operator==(const Notification&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Notification& n) {
+    return out << "{" << n.event << ", " << n.error << "}";
+}
+
+// A window that records the notifications it is sent.
+class Recorder : public QObject {
+public:
+    std::vector<Notification> received;
+
+    bool event(QEvent* e) override {
+        auto* message = dynamic_cast<TSockMessage*>(e);
+        if (!message)
+            return QObject::event(e);
+        received.push_back({int(message->LParam & 0xFFFF), int(message->LParam >> 16)});
+        return true;
+    }
+};
+
+constexpr long AllEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
+
+class AsyncSelect : public testing::Test {
+protected:
+    WinSock& layer = WinSockLayer();
+    Recorder window;
+
+    // Selections the test made end with it, whether or not the socket was closed through the layer.
+    ~AsyncSelect() override {
+        for (TSocket s : selected)
+            layer.WSAAsyncSelect(s, nullptr, WM_SOCK, 0);
+    }
+
+    void Select(TSocket s, long mask) {
+        selected.push_back(s);
+        ASSERT_EQ(layer.WSAAsyncSelect(s, &window, WM_SOCK, mask), 0);
+    }
+
+    std::vector<TSocket> selected;
+
+    // Waits for the count of notifications, then makes sure no more follow.
+    std::vector<Notification> Settled(std::size_t count) {
+        EXPECT_TRUE(PumpUntil([&] { return window.received.size() >= count; }));
+        PumpFor(150);
+        return std::exchange(window.received, {});
+    }
+
+    int Recv(TSocket s, int len) {
+        std::string buffer(std::size_t(len), '\0');
+        return layer.recv(s, buffer.data(), len, 0);
+    }
+};
+
+} // namespace
+
+TEST_F(AsyncSelect, ReadIsPostedOnceUntilRecvAndAgainWhileDataRemains) {
+    TcpPair pair = MakeTcpPair();
+    Select(pair.server.Get(), FD_READ);
+    WriteAll(pair.client.Get(), "0123456789");
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
+    EXPECT_EQ(Recv(pair.server.Get(), 4), 4);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
+    EXPECT_EQ(Recv(pair.server.Get(), 100), 6);
+    EXPECT_EQ(Settled(0), std::vector<Notification>{});
+}
+
+TEST_F(AsyncSelect, CloseFollowsTheDataBeforeItOnceItIsRead) {
+    TcpPair pair = MakeTcpPair();
+    Select(pair.server.Get(), AllEvents);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_WRITE, 0}}));
+    WriteAll(pair.client.Get(), "last words");
+    pair.client.Reset();
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
+    EXPECT_EQ(Recv(pair.server.Get(), 100), 10);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CLOSE, 0}}));
+}
+
+TEST_F(AsyncSelect, ResetIsAClosingWithItsError) {
+    TcpPair pair = MakeTcpPair();
+    Select(pair.server.Get(), FD_READ | FD_CLOSE);
+    ResetAndClose(pair.client);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CLOSE, WSAECONNRESET}}));
+}
+
+TEST_F(AsyncSelect, WriteComesOnSelectionThenOnlyAfterASendThatWouldBlock) {
+    TcpPair pair = MakeTcpPair();
+    const TSocket s = pair.server.Get();
+    Select(s, FD_WRITE);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_WRITE, 0}}));
+    const std::string chunk(1 << 16, 'w');
+    int sent;
+    while ((sent = layer.send(s, chunk.data(), int(chunk.size()), 0)) > 0) {
+    }
+    EXPECT_EQ(layer.WSAGetLastError(), WSAEWOULDBLOCK);
+    EXPECT_EQ(Settled(0), std::vector<Notification>{});
+    pair.client.Reset(); // the peer goes away: sending is possible again, and fails at once
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_WRITE, 0}}));
+}
+
+TEST_F(AsyncSelect, AcceptIsPostedOnceUntilAcceptIsCalled) {
+    const TSocket listener = layer.socket(WsAfInet, WsSockStream, 0);
+    SockAddrIn address;
+    address.sin_family = WsAfInet;
+    address.sin_addr = NetLong(0x7F000001);
+    ASSERT_EQ(layer.bind(listener, address, sizeof address), 0);
+    Select(listener, AllEvents);
+    ASSERT_EQ(layer.listen(listener, 5), 0);
+    const std::uint16_t port = LocalPort(listener);
+    Fd first = ConnectTo(port), second = ConnectTo(port);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_ACCEPT, 0}}));
+    Fd taken(layer.accept(listener, nullptr, nullptr));
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_ACCEPT, 0}}));
+    Fd alsoTaken(layer.accept(listener, nullptr, nullptr));
+    EXPECT_EQ(Settled(0), std::vector<Notification>{});
+    layer.closesocket(listener);
+}
+
+TEST_F(AsyncSelect, ConnectReportsItsFailure) {
+    Fd closedPort(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(closedPort.Get(), reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    to.sin_port = htons(LocalPort(closedPort.Get())); // bound, never listening: refused
+    Fd s(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    ::connect(s.Get(), reinterpret_cast<sockaddr*>(&to), sizeof to);
+    Select(s.Get(), AllEvents);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CONNECT, WSAECONNREFUSED}}));
+    layer.closesocket(s.Release());
+}
+
+TEST_F(AsyncSelect, MaskZeroStopsNotifications) {
+    TcpPair pair = MakeTcpPair();
+    Select(pair.server.Get(), FD_READ);
+    WriteAll(pair.client.Get(), "x");
+    ASSERT_TRUE(PumpUntil([&] { return !window.received.empty(); }));
+    Select(pair.server.Get(), 0);
+    Recv(pair.server.Get(), 1);
+    WriteAll(pair.client.Get(), "y");
+    PumpFor(150);
+    EXPECT_EQ(window.received.size(), 1u);
+}
+
+TEST_F(AsyncSelect, NoNotificationReachesADestroyedWindow) {
+    TcpPair pair = MakeTcpPair();
+    auto* doomed = new Recorder;
+    ASSERT_EQ(layer.WSAAsyncSelect(pair.server.Get(), doomed, WM_SOCK, FD_READ), 0);
+    WriteAll(pair.client.Get(), "x");
+    delete doomed;
+    PumpFor(150);
+    EXPECT_EQ(layer.closesocket(pair.server.Release()), 0);
+    EXPECT_EQ(layer.WSAAsyncSelect(pair.client.Get(), nullptr, WM_SOCK, FD_READ), SOCKET_ERROR);
+    EXPECT_EQ(layer.WSAGetLastError(), WSAEINVAL);
+}

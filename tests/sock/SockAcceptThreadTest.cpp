@@ -1,0 +1,127 @@
+#include "SockTestSupport.h"
+
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <set>
+#include <sys/socket.h>
+#include <thread>
+
+namespace {
+
+// A blocking listener whose handler serves each connection as an echo on its accept thread.
+class SockAcceptThread : public testing::Test {
+protected:
+    SockAcceptThread() {
+        listener->SetPortName("0");
+        listener->SetAutoAccept(true);
+        listener->SetBlocking(true);
+        listener->SetBlockingTimeout(-1);
+        listener->OnAutoAccept = [this](QObject* sender, TSock* sock) {
+            {
+                std::lock_guard guard(lock);
+                served.push_back({sender, sock, std::this_thread::get_id(), sock->Blocking()});
+            }
+            while (sock->Connected())
+                if (const std::string data = sock->Receive(-1); !data.empty())
+                    sock->Send(data);
+            ++finished;
+        };
+        listener->SetListen(true);
+        port = ListeningPort(*listener);
+    }
+
+    std::size_t ServedCount() {
+        std::lock_guard guard(lock);
+        return served.size();
+    }
+
+    struct Served {
+        QObject* sender;
+        TSock* sock;
+        std::thread::id thread;
+        bool blocking;
+    };
+    std::mutex lock;
+    std::vector<Served> served;
+    std::atomic<int> finished{0};
+    std::unique_ptr<TSock> listener = std::make_unique<TSock>(nullptr);
+    std::uint16_t port = 0;
+};
+
+std::string Echoed(Fd& client, const std::string& text) {
+    WriteAll(client.Get(), text);
+    std::string back(text.size(), '\0');
+    std::size_t got = 0;
+    while (got < back.size()) {
+        const ssize_t n = ::recv(client.Get(), back.data() + got, back.size() - got, 0);
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
+    }
+    return back.substr(0, got);
+}
+
+} // namespace
+
+TEST_F(SockAcceptThread, EachConnectionIsServedOnAThreadOfItsOwn) {
+    Fd first = ConnectTo(port), second = ConnectTo(port);
+    ASSERT_TRUE(PumpUntil([&] { return ServedCount() == 2; }));
+    EXPECT_EQ(Echoed(first, "one"), "one");
+    EXPECT_EQ(Echoed(second, "two"), "two");
+    std::lock_guard guard(lock);
+    const std::set<std::thread::id> threads{served[0].thread, served[1].thread,
+                                            std::this_thread::get_id()};
+    EXPECT_EQ(threads.size(), 3u);
+    for (const Served& s : served) {
+        EXPECT_EQ(s.sender, listener.get());
+        EXPECT_TRUE(s.blocking);
+        EXPECT_EQ(s.sock->parent(), listener.get());
+    }
+    EXPECT_NE(served[0].sock, served[1].sock);
+}
+
+// The threads end when their peers close, and are released on the window thread.
+TEST_F(SockAcceptThread, ThreadsEndWithTheirConnections) {
+    {
+        Fd first = ConnectTo(port), second = ConnectTo(port);
+        ASSERT_TRUE(PumpUntil([&] { return ServedCount() == 2; }));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return finished == 2; }));
+    PumpFor(50);
+    std::lock_guard guard(lock);
+    for (const Served& s : served)
+        EXPECT_FALSE(s.sock->Connected());
+}
+
+// Destroying the listener shuts down what its threads still serve, waits for them, and only
+// then destroys their components.
+TEST_F(SockAcceptThread, DestroyingTheListenerEndsItsThreadsFirst) {
+    std::mutex logLock;
+    std::vector<std::string> texts;
+    listener->OnInfo = [&](QObject*, TSocketInfo, std::string text) {
+        std::lock_guard guard(logLock);
+        texts.push_back(std::move(text));
+    };
+    Fd first = ConnectTo(port), second = ConnectTo(port);
+    ASSERT_TRUE(PumpUntil([&] { return ServedCount() == 2; }));
+    EXPECT_EQ(Echoed(first, "still here"), "still here");
+    listener.reset();
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(ReadUntilClosed(first.Get()), "");
+    EXPECT_EQ(ReadUntilClosed(second.Get()), "");
+    std::lock_guard guard(logLock);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Socket Disconnected On Receive"), 2);
+}
+
+TEST_F(SockAcceptThread, AFailingHandlerEndsOnlyItsThread) {
+    listener->OnAutoAccept = [this](QObject*, TSock*) {
+        ++finished;
+        throw ESockException("Handler - Failed");
+    };
+    Fd first = ConnectTo(port);
+    ASSERT_TRUE(PumpUntil([&] { return finished == 1; }));
+    Fd second = ConnectTo(port);
+    ASSERT_TRUE(PumpUntil([&] { return finished == 2; }));
+}
