@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "QtFileChooser.h"
 #include "SettingsFile.h"
+#include "SockApplication.h"
 #include "SockUnit.h"
 #include "StartUp.h"
 
@@ -17,6 +18,9 @@ int main(int argc, char* argv[]) {
 
     Application application(argc, argv);
     application.SetTitle(QStringLiteral("Zintra 1.00"));
+    // Failures inside socket notifications reach the same error box as every other failure.
+    SetNotificationFailureView(
+        [&application](const std::exception& failure) { application.ShowException(failure); });
     CreateStartUpForms(application, SettingsFilePath, std::make_unique<QtFileChooser>());
     return application.Run();
 }

@@ -1,6 +1,7 @@
 #include "StartUp.h"
 
 #include "Application.h"
+#include "SockApplication.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -16,6 +17,8 @@ namespace zintra {
 void CreateStartUpForms(Application& application, std::function<std::string()> settingsPath,
                         std::unique_ptr<FileChooser> chooser) {
     application.CreateForm(Form1, std::move(settingsPath), std::move(chooser));
+    // Accepted connections without a parent of their own are given to the main window.
+    SetApplicationFirstForm(Form1);
     application.CreateForm(Form2);
     application.CreateForm(Form3);
     application.CreateForm(Form4);

@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "QtFileChooser.h"
 #include "Sock.h"
+#include "SockApplication.h"
 #include "StartUp.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -34,6 +35,7 @@ TEST_F(ProgramStartUpTest, CreatesTheSevenWindowsInOrderOwnedByTheApplication) {
     const std::vector<QWidget*> seven{Form1, Form2, Form3, Form4, Form5, Form6, Form7};
     EXPECT_EQ(Application::Instance().Forms(), seven);
     EXPECT_EQ(Application::Instance().MainForm(), Form1);
+    EXPECT_EQ(ApplicationFirstForm(), Form1);
     for (QWidget* form : seven)
         EXPECT_EQ(form->parent(), nullptr) << form->objectName().toStdString();
 }
