@@ -2,6 +2,8 @@
 // throughput with 1 and with 50 clients, and round trips per second with 100-byte messages.
 // Every figure is also given as a ratio of the floor's.
 
+#include "LoopbackClient.h"
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <algorithm>
@@ -20,30 +22,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::uint16_t FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(s);
-    return ntohs(address.sin_port);
-}
-
-int Connect(std::uint16_t port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(s);
-        return -1;
-    }
+// A connected client that sends small messages at once.
+int ConnectNoDelay(std::uint16_t port) {
+    const int s = Connect(port);
     const int on = 1;
-    ::setsockopt(s, IPPROTO_TCP, 1 /* TCP_NODELAY */, &on, sizeof on);
+    if (s >= 0)
+        ::setsockopt(s, IPPROTO_TCP, 1 /* TCP_NODELAY */, &on, sizeof on);
     return s;
 }
 
@@ -51,7 +35,7 @@ int Connect(std::uint16_t port) {
 double Bulk(std::uint16_t port, int clients, std::size_t bytesPerClient) {
     std::vector<int> fds;
     for (int i = 0; i < clients; ++i)
-        fds.push_back(Connect(port));
+        fds.push_back(ConnectNoDelay(port));
     const std::string chunk(65536, 'e');
     std::vector<std::size_t> sent(fds.size()), received(fds.size());
     char buffer[65536];
@@ -90,7 +74,7 @@ double Bulk(std::uint16_t port, int clients, std::size_t bytesPerClient) {
 
 // One client, one 100-byte message at a time; round trips per second.
 double RoundTrips(std::uint16_t port, std::chrono::milliseconds duration) {
-    const int fd = Connect(port);
+    const int fd = ConnectNoDelay(port);
     const std::string message(100, 'r');
     char buffer[100];
     long trips = 0;
@@ -121,7 +105,7 @@ Figures Measure(const QString& program, QStringList arguments, bool portAsOption
     server.start(program, arguments);
     server.waitForStarted();
     int probe;
-    while ((probe = Connect(port)) < 0)
+    while ((probe = ConnectNoDelay(port)) < 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ::close(probe);
     // The machine is shared: each figure is the best of a few runs.

@@ -1,3 +1,5 @@
+#include "LoopbackClient.h"
+
 #include <QProcess>
 #include <arpa/inet.h>
 #include <csignal>
@@ -11,16 +13,9 @@ namespace {
 
 constexpr int Deadline = 10000;
 
-int Connect(std::uint16_t port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(s);
-        return -1;
-    }
+// A connected socket whose reads give up after 10 s, so a silent server fails the test.
+int ConnectWaiting(std::uint16_t port) {
+    const int s = Connect(port);
     const timeval wait{10, 0};
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     return s;
@@ -38,19 +33,6 @@ std::string Echo(int s, const std::string& text) {
         back.append(buffer, std::size_t(n));
     }
     return back;
-}
-
-// A port that was free a moment ago.
-std::uint16_t FreePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(s);
-    return ntohs(address.sin_port);
 }
 
 // A running sockecho, started on a free port; another program may take the port between the
@@ -107,7 +89,7 @@ TEST_P(SockEcho, EchoesEveryClientAndStopsCleanlyOnASignal) {
     if (*GetParam())
         options << GetParam();
     RunningEcho echo(options);
-    const int first = Connect(echo.port), second = Connect(echo.port);
+    const int first = ConnectWaiting(echo.port), second = ConnectWaiting(echo.port);
     ASSERT_GE(first, 0);
     ASSERT_GE(second, 0);
     EXPECT_EQ(Echo(first, "hello"), "hello");
@@ -129,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
 
 TEST(SockEchoCommand, InterruptEndsWithStatusZero) {
     RunningEcho echo({"--blocking", "--timeout", "1"});
-    const int client = Connect(echo.port);
+    const int client = ConnectWaiting(echo.port);
     EXPECT_EQ(Echo(client, "x"), "x");
     EXPECT_EQ(echo.Stop(SIGINT), 0);
     ::close(client);
