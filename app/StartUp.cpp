@@ -1,14 +1,14 @@
-#include "StartUp.h"
+#include "app/StartUp.h"
 
-#include "Application.h"
-#include "SockApplication.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit7.h"
+#include "app/MainWindow.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/BlankForm.h"
+#include "dialogs/CollectionListDialog.h"
+#include "dialogs/CollectionUrlForm.h"
+#include "dialogs/CustomListUrlDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "platform/Application.h"
+#include "sock/SockApplication.h"
 
 #include <QMessageBox>
 

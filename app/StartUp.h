@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileChooser.h"
+#include "platform/FileChooser.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "core/AtomicFile.h"
 
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 #include <atomic>
 #include <cerrno>

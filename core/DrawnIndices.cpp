@@ -1,6 +1,6 @@
-#include "DrawnIndices.h"
+#include "core/DrawnIndices.h"
 
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zintra {
 

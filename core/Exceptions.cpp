@@ -1,4 +1,4 @@
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 #include <cerrno>
 #include <limits>
@@ -32,7 +32,7 @@ std::string InOutText(int errorCode) {
 
 } // namespace
 
-EInOutError::EInOutError(int errorCode) : Exception(InOutText(errorCode)), errorCode_(errorCode) {}
+EInOutError::EInOutError(int errorCode) : Exception(InOutText(errorCode)) {}
 
 EConvertError::EConvertError(const std::string& text)
     : Exception("'" + text + "' is not a valid integer value") {}

@@ -17,14 +17,10 @@ private:
     std::string message_;
 };
 
-// A text file that cannot be opened or read; ErrorCode is the platform's (errno) code.
+// A text file that cannot be opened or read, from the platform's (errno) code.
 class EInOutError : public Exception {
 public:
     explicit EInOutError(int errorCode);
-    int ErrorCode() const noexcept { return errorCode_; }
-
-private:
-    int errorCode_;
 };
 
 // "'%s' is not a valid integer value"

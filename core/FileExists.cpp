@@ -1,4 +1,4 @@
-#include "FileExists.h"
+#include "core/FileExists.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
-#include "IntegerText.h"
+#include "core/IntegerText.h"
 
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 #include <limits>
 

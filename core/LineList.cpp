@@ -1,6 +1,6 @@
-#include "LineList.h"
+#include "core/LineList.h"
 
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 #include <algorithm>
 #include <cstring>

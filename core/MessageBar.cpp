@@ -1,14 +1,12 @@
-#include "MessageBar.h"
+#include "core/MessageBar.h"
 
-#include "FileExists.h"
-#include "TextFile.h"
+#include "core/FileExists.h"
+#include "core/TextFile.h"
 
 #include <limits>
 
 namespace zintra {
 namespace {
-
-constexpr const char* kLoadingText = "Loading...";
 
 // Shown, each followed by the Separator, when there is no collection to show.
 constexpr const char* kMissingMessages[] = {

@@ -1,15 +1,18 @@
 #pragma once
 
-#include "CharacterText.h"
-#include "LineList.h"
-#include "MessageBarView.h"
-#include "RandomGenerator.h"
-#include "TextAssembly.h"
+#include "core/CharacterText.h"
+#include "core/LineList.h"
+#include "core/MessageBarView.h"
+#include "core/RandomGenerator.h"
+#include "core/TextAssembly.h"
 
 #include <cstdint>
 #include <string>
 
 namespace zintra {
+
+// What the bar shows while a collection loads, and before any is chosen.
+inline constexpr const char* kLoadingText = "Loading...";
 
 // The message bar's state and logic: loading a collection (or the missing-collection text)
 // into MessageText behind a lead-in of WindowWidth PadTexts, and moving a WindowWidth-character
@@ -40,7 +43,6 @@ public:
     void SetScrollPos(std::int32_t pos) { scrollPos_ = pos; }
     std::int32_t WindowWidth() const { return windowWidth_; }
     void SetWindowWidth(std::int32_t width) { windowWidth_ = width; }
-    const std::string& PadText() const { return padText_; }
     void SetPadText(std::string text) { padText_ = std::move(text); }
     const std::string& Separator() const { return separator_; }
     void SetSeparator(std::string text) { separator_ = std::move(text); }

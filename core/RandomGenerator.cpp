@@ -1,4 +1,4 @@
-#include "RandomGenerator.h"
+#include "core/RandomGenerator.h"
 
 #include <chrono>
 

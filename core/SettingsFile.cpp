@@ -1,7 +1,7 @@
-#include "SettingsFile.h"
+#include "core/SettingsFile.h"
 
-#include "Exceptions.h"
-#include "TextFile.h"
+#include "core/Exceptions.h"
+#include "core/TextFile.h"
 
 #include <cerrno>
 #include <climits>

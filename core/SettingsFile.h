@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zintra {
@@ -13,7 +14,7 @@ struct SettingsLines {
 
 // Defaults when no settings file exists.
 inline constexpr const char* kDefaultSeparator = " : ";
-inline constexpr const char* kDefaultInterval = "110";
+inline constexpr std::int32_t kDefaultInterval = 110;
 
 // The executable's folder followed by "config.ini"; the current directory plays no part.
 std::string SettingsFilePath();

@@ -1,4 +1,4 @@
-#include "StringList.h"
+#include "core/StringList.h"
 
 #include <algorithm>
 

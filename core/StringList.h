@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AtomicFile.h"
-#include "Exceptions.h"
+#include "core/AtomicFile.h"
+#include "core/Exceptions.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "TextAssembly.h"
+#include "core/TextAssembly.h"
 
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zintra {
 namespace {

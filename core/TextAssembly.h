@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DrawnIndices.h"
-#include "LineList.h"
-#include "RandomGenerator.h"
+#include "core/DrawnIndices.h"
+#include "core/LineList.h"
+#include "core/RandomGenerator.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "TextFile.h"
+#include "core/TextFile.h"
 
-#include "Exceptions.h"
+#include "core/Exceptions.h"
 
 #include <algorithm>
 #include <cerrno>

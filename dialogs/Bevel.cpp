@@ -1,4 +1,4 @@
-#include "Bevel.h"
+#include "dialogs/Bevel.h"
 
 #include <QPainter>
 

@@ -1,5 +1,6 @@
-#include "Controls.h"
+#include "dialogs/Controls.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -63,6 +64,16 @@ QListWidget* MakeListBox(QWidget* parent, const char* name, int itemHeight, QRec
     list->setUniformItemSizes(true);
     list->setItemDelegate(new FixedRowHeight(itemHeight, list));
     return list;
+}
+
+std::pair<QPushButton*, QPushButton*> MakeOkCancelButtons(QDialog* dialog, QRect okBounds,
+                                                          QRect cancelBounds) {
+    QPushButton* ok = MakeButton(dialog, "Button1", QStringLiteral("&OK"), okBounds);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QPushButton* cancel = MakeButton(dialog, "Button2", QStringLiteral("&Cancel"), cancelBounds);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return {ok, cancel};
 }
 
 Bevel* MakeBevel(QWidget* parent, const char* name, Bevel::Edge edge, QRect bounds) {

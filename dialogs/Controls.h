@@ -1,11 +1,13 @@
 #pragma once
 
-#include "Bevel.h"
+#include "dialogs/Bevel.h"
 
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <utility>
 
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -27,6 +29,11 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, QRec
 // An empty list box whose rows are `itemHeight` pixels high.
 QListWidget* MakeListBox(QWidget* parent, const char* name, int itemHeight, QRect bounds);
 Bevel* MakeBevel(QWidget* parent, const char* name, Bevel::Edge edge, QRect bounds);
+
+// A dialog's "&OK" (Button1, the default, accepting) and "&Cancel" (Button2, rejecting, as
+// Escape and the close box do) buttons, in that order.
+std::pair<QPushButton*, QPushButton*> MakeOkCancelButtons(QDialog* dialog, QRect okBounds,
+                                                          QRect cancelBounds);
 
 // An ordinary window with the platform's standard title-bar buttons, resizable, whose outer
 // size (frame and title bar included) is `outerSize`, placed with its top-left corner at

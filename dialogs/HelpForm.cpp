@@ -1,4 +1,4 @@
-#include "HelpForm.h"
+#include "dialogs/HelpForm.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -24,8 +24,9 @@ QPoint BesideOwner(QSize size, const QWidget& owner) {
     const QRect ownerFrame = owner.frameGeometry();
     const QRect screen = owner.screen()->availableGeometry();
     int top = ownerFrame.bottom() + 1;
-    if (top + size.height() > screen.bottom() + 1)
+    if (top + size.height() > screen.bottom() + 1) {
         top = ownerFrame.top() - size.height();
+    }
     const int left = std::min(ownerFrame.left(), screen.right() + 1 - size.width());
     return {std::max(left, screen.left()), std::max(top, screen.top())};
 }

@@ -12,7 +12,7 @@ import tempfile
 import time
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(root, "tests", "e2e"))
+sys.path.insert(0, os.path.join(root, "tests", "support"))
 from virtual_display import VirtualDisplay  # noqa: E402
 
 

@@ -1,4 +1,4 @@
-#include "Appearance.h"
+#include "platform/Appearance.h"
 
 #include <QApplication>
 #include <QFont>

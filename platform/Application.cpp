@@ -1,8 +1,8 @@
-#include "Application.h"
+#include "platform/Application.h"
 
-#include "Appearance.h"
-#include "DisplayText.h"
-#include "ErrorText.h"
+#include "core/ErrorText.h"
+#include "platform/Appearance.h"
+#include "platform/DisplayText.h"
 
 #include <QMessageBox>
 #include <cassert>
@@ -20,8 +20,9 @@ Application::Application(int& argc, char** argv) : qt_(argc, argv) {
 }
 
 Application::~Application() {
-    while (!forms_.empty())
+    while (!forms_.empty()) {
         forms_.pop_back();
+    }
     current = nullptr;
 }
 
@@ -32,14 +33,16 @@ Application& Application::Instance() {
 
 std::vector<QWidget*> Application::Forms() const {
     std::vector<QWidget*> forms;
-    for (const auto& form : forms_)
+    for (const auto& form : forms_) {
         forms.push_back(form.get());
+    }
     return forms;
 }
 
 int Application::Run() {
-    if (QWidget* main = MainForm())
+    if (QWidget* main = MainForm()) {
         main->show();
+    }
     return QApplication::exec();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Guard.h"
+#include "platform/Guard.h"
 
 #include <QApplication>
 #include <QString>
@@ -32,8 +32,9 @@ public:
         auto form = std::make_unique<Form>(std::forward<Args>(args)...);
         variable = form.get();
         forms_.push_back(std::move(form));
-        if constexpr (requires { variable->FormCreate(); })
+        if constexpr (requires { variable->FormCreate(); }) {
             Guard([form = variable] { form->FormCreate(); });
+        }
     }
 
     QWidget* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }

@@ -1,4 +1,4 @@
-#include "Dialog.h"
+#include "platform/Dialog.h"
 
 namespace zintra {
 

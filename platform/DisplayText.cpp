@@ -1,6 +1,6 @@
-#include "DisplayText.h"
+#include "platform/DisplayText.h"
 
-#include "Characters.h"
+#include "core/Characters.h"
 
 #include <array>
 
@@ -15,8 +15,9 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QChar Windows1252(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0)
+    if (byte >= 0x80 && byte < 0xA0) {
         return QChar(kHighControls[byte - 0x80]);
+    }
     return QChar(byte);
 }
 
@@ -29,10 +30,11 @@ QString DisplayText(std::string_view bytes) {
     const char* end = p + bytes.size();
     while (p < end) {
         const std::size_t size = CharSize(p, end);
-        if (size == 1)
+        if (size == 1) {
             text += Windows1252(static_cast<unsigned char>(*p));
-        else
+        } else {
             text += QString::fromUtf8(p, static_cast<qsizetype>(size));
+        }
         p += size;
     }
     return text;

@@ -1,6 +1,6 @@
-#include "Guard.h"
+#include "platform/Guard.h"
 
-#include "Application.h"
+#include "platform/Application.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "OpenDialog.h"
+#include "platform/OpenDialog.h"
 
 namespace zintra {
 
@@ -7,8 +7,9 @@ OpenDialog::OpenDialog(QString title, QString filter, std::unique_ptr<FileChoose
 
 bool OpenDialog::Execute(QWidget* parent) {
     const std::optional<QString> chosen = chooser_->Choose(parent, {title_, filter_, fileName_});
-    if (!chosen)
+    if (!chosen) {
         return false;
+    }
     fileName_ = *chosen;
     return true;
 }

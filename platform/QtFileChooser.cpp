@@ -1,4 +1,4 @@
-#include "QtFileChooser.h"
+#include "platform/QtFileChooser.h"
 
 #include <QFileDialog>
 
@@ -11,10 +11,12 @@ std::optional<QString> QtFileChooser::Choose(QWidget* parent, const FileRequest&
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(request.filter);
     dialog.setSizeGripEnabled(true);
-    if (!request.fileName.isEmpty())
+    if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
+    }
     return dialog.selectedFiles().constFirst();
 }
 

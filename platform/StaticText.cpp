@@ -1,4 +1,4 @@
-#include "StaticText.h"
+#include "platform/StaticText.h"
 
 #include <QPainter>
 
@@ -12,8 +12,9 @@ StaticText::StaticText(const QString& caption, QWidget* parent)
 }
 
 void StaticText::SetCaption(const QString& caption) {
-    if (caption == caption_)
+    if (caption == caption_) {
         return;
+    }
     caption_ = caption;
     update(contentsRect());
 }

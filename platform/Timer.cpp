@@ -1,4 +1,4 @@
-#include "Timer.h"
+#include "platform/Timer.h"
 
 namespace zintra {
 
@@ -9,23 +9,26 @@ Timer::Timer(int interval, QObject* owner) : QObject(owner), timer_(this), inter
 }
 
 void Timer::SetInterval(int milliseconds) {
-    if (milliseconds == interval_)
+    if (milliseconds == interval_) {
         return;
+    }
     interval_ = milliseconds;
     Restart();
 }
 
 void Timer::SetEnabled(bool on) {
-    if (on == enabled_)
+    if (on == enabled_) {
         return;
+    }
     enabled_ = on;
     Restart();
 }
 
 void Timer::Restart() {
     timer_.stop();
-    if (enabled_ && interval_ > 0)
+    if (enabled_ && interval_ > 0) {
         timer_.start(interval_);
+    }
 }
 
 } // namespace zintra

@@ -1,4 +1,4 @@
-#include "WindowStyle.h"
+#include "platform/WindowStyle.h"
 
 #include <QWidget>
 

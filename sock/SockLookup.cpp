@@ -1,5 +1,5 @@
 #include "HostCache.h"
-#include "IntegerText.h"
+#include "core/IntegerText.h"
 #include "Sock.h"
 
 #include <optional>

@@ -1,11 +1,11 @@
 // Scrolls a collection at a 1 ms interval on the offscreen platform and checks that each tick
 // moves the bar by exactly one character; prints the ticks run and the CPU time per tick.
 //   zintra_scroll_check COLLECTION [TICKS]
-#include "Application.h"
-#include "FileChooser.h"
-#include "StaticText.h"
-#include "Timer.h"
-#include "Unit1.h"
+#include "app/MainWindow.h"
+#include "platform/Application.h"
+#include "platform/FileChooser.h"
+#include "platform/StaticText.h"
+#include "platform/Timer.h"
 
 #include <QTemporaryDir>
 #include <cstdio>

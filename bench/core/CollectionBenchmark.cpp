@@ -1,7 +1,7 @@
-#include "GeneratedCollection.h"
-#include "LiteralAssembly.h"
-#include "MessageBar.h"
-#include "TextFile.h"
+#include "bench/core/GeneratedCollection.h"
+#include "core/MessageBar.h"
+#include "core/TextFile.h"
+#include "tests/support/LiteralAssembly.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

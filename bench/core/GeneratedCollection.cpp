@@ -1,4 +1,4 @@
-#include "GeneratedCollection.h"
+#include "bench/core/GeneratedCollection.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Peak resident memory of loading one generated collection, against the file's size:
 //   zintra_memory_core [ENTRIES]   (default 1000000; shuffled)
-#include "GeneratedCollection.h"
-#include "MessageBar.h"
+#include "bench/core/GeneratedCollection.h"
+#include "core/MessageBar.h"
 
 #include <cstdio>
 #include <cstdlib>

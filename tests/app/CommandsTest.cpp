@@ -1,24 +1,15 @@
-#include "Application.h"
-#include "Exceptions.h"
-#include "MainWindowTest.h"
-#include "ModalAnswer.h"
-#include "StaticText.h"
-#include "Timer.h"
+#include "core/Exceptions.h"
+#include "platform/Application.h"
+#include "platform/StaticText.h"
+#include "platform/Timer.h"
+#include "tests/app/MainWindowTest.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QDir>
 #include <QTest>
 
 using namespace zintra;
-
-namespace {
-
-std::string SettingsText(const std::string& separator, const std::string& interval,
-                         const std::string& path) {
-    return separator + "\r\n" + interval + "\r\n" + path + "\r\n";
-}
-
-} // namespace
 
 TEST_F(MainWindowTest, TheFirstCollectionChosenCreatesTheSettingsFile) {
     ASSERT_EQ(Create(), std::nullopt);

@@ -1,8 +1,8 @@
-#include "HelpForm.h"
-#include "MainWindowTest.h"
-#include "ModalAnswer.h"
-#include "StaticText.h"
-#include "Unit4.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/HelpForm.h"
+#include "platform/StaticText.h"
+#include "tests/app/MainWindowTest.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

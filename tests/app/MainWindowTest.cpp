@@ -1,6 +1,6 @@
-#include "MainWindowTest.h"
+#include "tests/app/MainWindowTest.h"
 
-#include "StaticText.h"
+#include "platform/StaticText.h"
 
 #include <fstream>
 #include <sstream>

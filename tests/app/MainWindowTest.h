@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ScriptedChooser.h"
-#include "Unit1.h"
+#include "app/MainWindow.h"
+#include "tests/support/ScriptedChooser.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -34,6 +34,12 @@ protected:
 private:
     QTemporaryDir folder_;
 };
+
+// The bytes of a settings file: its three lines, each followed by CR LF.
+inline std::string SettingsText(const std::string& separator, const std::string& interval,
+                                const std::string& path) {
+    return separator + "\r\n" + interval + "\r\n" + path + "\r\n";
+}
 
 // The text a loaded collection scrolls: the lead-in of 55 blanks, then the title.
 inline std::string LoadedStart() {

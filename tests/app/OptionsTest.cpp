@@ -1,8 +1,8 @@
-#include "Exceptions.h"
-#include "MainWindowTest.h"
-#include "ModalAnswer.h"
-#include "Timer.h"
-#include "Unit2.h"
+#include "core/Exceptions.h"
+#include "dialogs/OptionsDialog.h"
+#include "platform/Timer.h"
+#include "tests/app/MainWindowTest.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QPushButton>
 #include <QSlider>
@@ -14,7 +14,7 @@ class OptionsTest : public MainWindowTest {
 protected:
     // Starts with `interval` as the settings file's second line.
     void StartWith(const std::string& interval) {
-        WriteFile("config.ini", " : \r\n" + interval + "\r\n" + collection_ + "\r\n");
+        WriteFile("config.ini", SettingsText(" : ", interval, collection_));
         ASSERT_EQ(Create(), std::nullopt);
     }
 
@@ -79,8 +79,7 @@ TEST_P(OptionsOkTest, OkStoresTheIntervalAndRestartsTheTimer) {
     EXPECT_EQ(form_->Timer1->Interval(), std::stoi(GetParam().stored));
     EXPECT_TRUE(form_->Timer1->Enabled());
     // Only the next "&Change Source..." writes the new interval.
-    EXPECT_EQ(ReadFile("config.ini"),
-              " : \r\n" + std::string(GetParam().interval) + "\r\n" + collection_ + "\r\n");
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", GetParam().interval, collection_));
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, OptionsOkTest,

@@ -1,7 +1,7 @@
-#include "Exceptions.h"
-#include "MainWindowTest.h"
-#include "StaticText.h"
-#include "Timer.h"
+#include "core/Exceptions.h"
+#include "platform/StaticText.h"
+#include "platform/Timer.h"
+#include "tests/app/MainWindowTest.h"
 
 #include <cerrno>
 #include <sys/socket.h>

@@ -1,7 +1,7 @@
-#include "CharacterText.h"
+#include "core/CharacterText.h"
 
-#include "Characters.h"
-#include "Exceptions.h"
+#include "core/Characters.h"
+#include "core/Exceptions.h"
 
 #include <gtest/gtest.h>
 #include <random>

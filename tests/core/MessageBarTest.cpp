@@ -1,7 +1,7 @@
-#include "MessageBar.h"
+#include "core/MessageBar.h"
 
-#include "Exceptions.h"
-#include "TestFolder.h"
+#include "core/Exceptions.h"
+#include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "RandomGenerator.h"
+#include "core/RandomGenerator.h"
 
 #include <gtest/gtest.h>
 

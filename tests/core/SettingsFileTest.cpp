@@ -1,6 +1,6 @@
-#include "SettingsFile.h"
+#include "core/SettingsFile.h"
 
-#include "TestFolder.h"
+#include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

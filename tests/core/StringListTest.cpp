@@ -1,6 +1,6 @@
-#include "StringList.h"
+#include "core/StringList.h"
 
-#include "TestFolder.h"
+#include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 

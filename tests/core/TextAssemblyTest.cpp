@@ -1,8 +1,8 @@
-#include "TextAssembly.h"
+#include "core/TextAssembly.h"
 
-#include "Exceptions.h"
-#include "LiteralAssembly.h"
-#include "StringList.h"
+#include "core/Exceptions.h"
+#include "core/StringList.h"
+#include "tests/support/LiteralAssembly.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

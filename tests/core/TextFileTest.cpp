@@ -1,7 +1,7 @@
-#include "TextFile.h"
+#include "core/TextFile.h"
 
-#include "Exceptions.h"
-#include "TestFolder.h"
+#include "core/Exceptions.h"
+#include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <vector>

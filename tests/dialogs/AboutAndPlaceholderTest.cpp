@@ -1,7 +1,7 @@
-#include "ModalAnswer.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit7.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/BlankForm.h"
+#include "dialogs/CollectionUrlForm.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QPushButton>
 #include <QTest>

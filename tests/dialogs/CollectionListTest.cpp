@@ -1,10 +1,10 @@
-#include "Bevel.h"
-#include "ModalAnswer.h"
-#include "Sock.h"
-#include "SockTestSupport.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit7.h"
+#include "dialogs/Bevel.h"
+#include "dialogs/CollectionListDialog.h"
+#include "dialogs/CollectionUrlForm.h"
+#include "dialogs/CustomListUrlDialog.h"
+#include "sock/Sock.h"
+#include "tests/sock/SockTestSupport.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QAbstractButton>
 #include <QLabel>

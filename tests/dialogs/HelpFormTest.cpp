@@ -1,4 +1,4 @@
-#include "HelpForm.h"
+#include "dialogs/HelpForm.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "Application.h"
+#include "platform/Application.h"
 
-#include "ModalAnswer.h"
-#include "Timer.h"
+#include "platform/Timer.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QSignalSpy>
 #include <QTest>

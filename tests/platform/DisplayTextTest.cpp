@@ -1,4 +1,4 @@
-#include "DisplayText.h"
+#include "platform/DisplayText.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
-#include "ModalAnswer.h"
-#include "OpenDialog.h"
-#include "QtFileChooser.h"
-#include "ScriptedChooser.h"
+#include "platform/OpenDialog.h"
+#include "platform/QtFileChooser.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/ScriptedChooser.h"
 
 #include <QFileDialog>
 #include <QLineEdit>

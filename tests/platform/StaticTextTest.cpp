@@ -1,4 +1,4 @@
-#include "StaticText.h"
+#include "platform/StaticText.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

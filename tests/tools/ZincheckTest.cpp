@@ -1,6 +1,6 @@
-#include "Zincheck.h"
+#include "tools/zincheck/Zincheck.h"
 
-#include "TestFolder.h"
+#include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "tools/zincheck/CommandLine.h"
 
 #include <limits>
 

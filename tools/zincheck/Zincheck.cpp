@@ -1,9 +1,9 @@
-#include "Zincheck.h"
+#include "tools/zincheck/Zincheck.h"
 
-#include "CommandLine.h"
-#include "ErrorText.h"
-#include "Exceptions.h"
-#include "MessageBar.h"
+#include "core/ErrorText.h"
+#include "core/Exceptions.h"
+#include "core/MessageBar.h"
+#include "tools/zincheck/CommandLine.h"
 
 namespace zintra {
 namespace {

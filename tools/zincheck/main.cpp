@@ -1,4 +1,4 @@
-#include "Zincheck.h"
+#include "tools/zincheck/Zincheck.h"
 
 #include <iostream>
 

@@ -1,11 +1,11 @@
-#include "Unit5.h"
+#include "dialogs/CollectionListDialog.h"
 
-#include "Controls.h"
-#include "DisplayText.h"
-#include "Guard.h"
-#include "Sock.h"
-#include "Unit6.h"
-#include "WindowStyle.h"
+#include "dialogs/Controls.h"
+#include "dialogs/CustomListUrlDialog.h"
+#include "platform/DisplayText.h"
+#include "platform/Guard.h"
+#include "platform/WindowStyle.h"
+#include "sock/Sock.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -79,14 +79,16 @@ void TForm5::Button1Click() {
 }
 
 void TForm5::Button4Click() {
-    if (CustomListDialog)
+    if (CustomListDialog) {
         CustomListDialog->ShowModal();
+    }
 }
 
 void TForm5::AddItems(const TStringList& items) {
     ListBox1->clear();
-    for (std::int32_t i = 0; i < items.Count(); ++i)
+    for (std::int32_t i = 0; i < items.Count(); ++i) {
         ListBox1->addItem(DisplayText(items.Get(i)));
+    }
 }
 
 void TForm5::reject() {

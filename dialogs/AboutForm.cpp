@@ -1,6 +1,6 @@
-#include "Unit4.h"
+#include "dialogs/AboutForm.h"
 
-#include "Controls.h"
+#include "dialogs/Controls.h"
 
 #include <QPushButton>
 #include <QTextEdit>

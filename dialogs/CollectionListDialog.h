@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Dialog.h"
-#include "StringList.h"
+#include "core/StringList.h"
+#include "platform/Dialog.h"
 
 #include <QPointer>
 

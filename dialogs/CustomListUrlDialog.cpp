@@ -1,10 +1,11 @@
-#include "Unit6.h"
+#include "dialogs/CustomListUrlDialog.h"
 
-#include "Controls.h"
-#include "WindowStyle.h"
+#include "dialogs/Controls.h"
+#include "platform/WindowStyle.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <tuple>
 
 namespace zintra {
 
@@ -21,13 +22,7 @@ TForm6::TForm6(QWidget* owner) : Dialog(owner) {
     Edit1 = MakeEdit(this, "Edit1", QStringLiteral("http://"), {8, 40, 273, 21});
     Bevel1 = MakeBevel(this, "Bevel1", Bevel::Edge::Left, {288, 8, 9, 57});
 
-    Button1 = MakeButton(this, "Button1", QStringLiteral("&OK"), {296, 8, 75, 25});
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-
-    // Escape and the close box reject the dialog as well, like this button.
-    Button2 = MakeButton(this, "Button2", QStringLiteral("&Cancel"), {296, 40, 75, 25});
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    std::tie(Button1, Button2) = MakeOkCancelButtons(this, {296, 8, 75, 25}, {296, 40, 75, 25});
 
     setTabOrder(Edit1, Button1);
     setTabOrder(Button1, Button2);

@@ -1,6 +1,6 @@
-#include "Unit7.h"
+#include "dialogs/CollectionUrlForm.h"
 
-#include "Controls.h"
+#include "dialogs/Controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,8 +19,9 @@ TForm7::TForm7(QWidget* owner) : QWidget(owner) {
         {8, 16, 266, 26});
     Bevel3 = MakeBevel(this, "Bevel3", Bevel::Edge::Top, {8, 8, 273, 9});
     Edit2 = MakeEdit(this, "Edit2", QStringLiteral("http://"), {8, 48, 273, 21});
-    for (QWidget* control : std::initializer_list<QWidget*>{Label3, Bevel3, Edit2})
+    for (QWidget* control : std::initializer_list<QWidget*>{Label3, Bevel3, Edit2}) {
         control->hide();
+    }
 }
 
 } // namespace zintra

@@ -1,42 +1,30 @@
-#include "Unit1.h"
+#include "app/MainWindow.h"
 
-#include "Application.h"
-#include "DisplayText.h"
-#include "FileExists.h"
-#include "Guard.h"
-#include "HelpForm.h"
-#include "IntegerText.h"
-#include "SettingsFile.h"
-#include "StaticText.h"
-#include "Timer.h"
-#include "Unit2.h"
-#include "Unit4.h"
-#include "WindowStyle.h"
+#include "core/FileExists.h"
+#include "core/IntegerText.h"
+#include "core/SettingsFile.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/HelpForm.h"
+#include "dialogs/OptionsDialog.h"
+#include "platform/Application.h"
+#include "platform/DisplayText.h"
+#include "platform/Guard.h"
+#include "platform/StaticText.h"
+#include "platform/Timer.h"
+#include "platform/WindowStyle.h"
 
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
 #include <QSlider>
-#include <algorithm>
-#include <cstdint>
+#include <string>
 
 namespace zintra {
 
-namespace {
-
-const char* const kLoading = "Loading...";
-
-// The slider position that stands for a scroll interval, clamped to the slider's range;
-// computed wide, so that no stored interval overflows.
-int SliderPosition(std::int32_t interval) {
-    return static_cast<int>(std::clamp<std::int64_t>(351 - std::int64_t{interval}, 50, 350));
-}
-
-} // namespace
-
 TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileChooser> chooser)
-    : Timer1(new Timer(110, this)),
-      StaticText1(new StaticText(QString::fromLatin1(kLoading), this)), PopupMenu1(new QMenu(this)),
+    : Timer1(new Timer(kDefaultInterval, this)),
+      StaticText1(new StaticText(QString::fromLatin1(kLoadingText), this)),
+      PopupMenu1(new QMenu(this)),
       OpenDialog1(QStringLiteral("Select Zintra Source File"),
                   QStringLiteral("Zintra Source Files (*.zin)"), std::move(chooser)),
       settingsPath_(std::move(settingsPath)), bar_(*this) {
@@ -73,7 +61,7 @@ void TForm1::FormCreate() {
     const std::string settingsPath = settingsPath_();
     if (!FileExists(settingsPath)) {
         Settings.Add(kDefaultSeparator);
-        Settings.Add(kDefaultInterval);
+        Settings.Add(std::to_string(kDefaultInterval));
         Settings.Add("");
         return;
     }
@@ -89,15 +77,16 @@ void TForm1::FormCreate() {
 
 void TForm1::Stuff(const std::string& path) {
     SetTimerEnabled(false);
-    SetBarText(kLoading);
+    SetBarText(kLoadingText);
     Settings.Delete(2);
     Settings.Add(path);
     Settings.SaveToFile(settingsPath_());
 }
 
 void TForm1::ChangeSource1Click() {
-    if (!OpenDialog1.Execute(this))
+    if (!OpenDialog1.Execute(this)) {
         return;
+    }
     Stuff(QFile::encodeName(OpenDialog1.FileName()).toStdString());
     Load(QFile::encodeName(OpenDialog1.FileName()).toStdString());
 }
@@ -108,9 +97,9 @@ void TForm1::Exit1Click() {
 
 void TForm1::Options1Click() {
     Timer1->SetEnabled(false);
-    OptionsDialog->TrackBar1->setValue(SliderPosition(StrToInt(Settings.Get(1))));
+    OptionsDialog->TrackBar1->setValue(PositionOfInterval(StrToInt(Settings.Get(1))));
     if (OptionsDialog->ShowModal() == mrOk) {
-        const int interval = 351 - OptionsDialog->TrackBar1->value();
+        const int interval = IntervalOfPosition(OptionsDialog->TrackBar1->value());
         Settings.Put(1, std::to_string(interval));
         Timer1->SetInterval(interval);
     }
@@ -118,8 +107,9 @@ void TForm1::Options1Click() {
 }
 
 void TForm1::Help1Click() {
-    if (HelpForm == nullptr)
+    if (HelpForm == nullptr) {
         HelpForm = new THelpForm(this);
+    }
     HelpForm->Present();
 }
 
@@ -128,23 +118,26 @@ void TForm1::About1Click() {
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {
-    if (event->reason() == QContextMenuEvent::Keyboard)
+    if (event->reason() == QContextMenuEvent::Keyboard) {
         PopupAt(mapToGlobal(QPoint(0, 0)));
-    else
+    } else {
         PopupAt(event->globalPos());
+    }
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
     // The menu key arrives as a keyboard context-menu event; Shift+F10 does not.
-    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         PopupAt(mapToGlobal(QPoint(0, 0)));
-    else
+    } else {
         QWidget::keyPressEvent(event);
+    }
 }
 
 void TForm1::PopupAt(QPoint globalPos) {
-    if (PopupMenu != nullptr)
+    if (PopupMenu != nullptr) {
         PopupMenu->popup(globalPos);
+    }
 }
 
 void TForm1::SetBarText(const std::string& text) {

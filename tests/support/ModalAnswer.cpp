@@ -1,4 +1,4 @@
-#include "ModalAnswer.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,9 +1,9 @@
-#include "Application.h"
-#include "QtFileChooser.h"
-#include "SettingsFile.h"
-#include "SockApplication.h"
-#include "SockUnit.h"
-#include "StartUp.h"
+#include "app/StartUp.h"
+#include "core/SettingsFile.h"
+#include "platform/Application.h"
+#include "platform/QtFileChooser.h"
+#include "sock/SockApplication.h"
+#include "sock/SockUnit.h"
 
 #include <memory>
 
@@ -13,8 +13,9 @@ int main(int argc, char* argv[]) {
     SockUnit sockUnit([&](const std::string& className, const std::string& text) {
         ShowStartUpFailure(argc, argv, className, text);
     });
-    if (!sockUnit.Started())
+    if (!sockUnit.Started()) {
         return SockUnit::FailureExitStatus;
+    }
 
     Application application(argc, argv);
     application.SetTitle(QStringLiteral("Zintra 1.00"));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Exceptions.h"
-#include "RandomGenerator.h"
-#include "StringList.h"
+#include "core/Exceptions.h"
+#include "core/RandomGenerator.h"
+#include "core/StringList.h"
 
 #include <string>
 #include <vector>

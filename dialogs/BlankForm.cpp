@@ -1,6 +1,6 @@
-#include "Unit3.h"
+#include "dialogs/BlankForm.h"
 
-#include "Controls.h"
+#include "dialogs/Controls.h"
 
 namespace zintra {
 

@@ -1,13 +1,20 @@
-#include "Unit2.h"
+#include "dialogs/OptionsDialog.h"
 
-#include "Controls.h"
-#include "WindowStyle.h"
+#include "dialogs/Controls.h"
+#include "platform/WindowStyle.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
+#include <tuple>
 
 namespace zintra {
+
+int PositionOfInterval(std::int32_t interval) {
+    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{IntervalOfPosition(0)} - interval,
+                                                     kSlowest, kFastest));
+}
 
 TForm2::TForm2(QWidget* owner) : Dialog(owner) {
     setObjectName(QStringLiteral("Form2"));
@@ -21,20 +28,14 @@ TForm2::TForm2(QWidget* owner) : Dialog(owner) {
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
     TrackBar1->setGeometry(48, 32, 169, 40);
-    TrackBar1->setRange(50, 350);
+    TrackBar1->setRange(kSlowest, kFastest);
     TrackBar1->setSingleStep(1);
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     TrackBar1->setTickInterval(100);
-    TrackBar1->setValue(50);
+    TrackBar1->setValue(kSlowest);
 
-    Button1 = MakeButton(this, "Button1", QStringLiteral("&OK"), {104, 80, 75, 25});
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-
-    // Escape and the close box reject the dialog as well, like this button.
-    Button2 = MakeButton(this, "Button2", QStringLiteral("&Cancel"), {184, 80, 75, 25});
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    std::tie(Button1, Button2) = MakeOkCancelButtons(this, {104, 80, 75, 25}, {184, 80, 75, 25});
 
     setTabOrder(TrackBar1, Button1);
     setTabOrder(Button1, Button2);

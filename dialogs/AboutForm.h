@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialog.h"
+#include "platform/Dialog.h"
 
 class QPushButton;
 class QTextEdit;

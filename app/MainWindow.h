@@ -1,9 +1,9 @@
 #pragma once
 
-#include "MessageBar.h"
-#include "MessageBarView.h"
-#include "OpenDialog.h"
-#include "StringList.h"
+#include "core/MessageBar.h"
+#include "core/MessageBarView.h"
+#include "core/StringList.h"
+#include "platform/OpenDialog.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "Unit2.h"
+#include "dialogs/OptionsDialog.h"
 
-#include "ModalAnswer.h"
+#include "tests/support/ModalAnswer.h"
 
 #include <QLabel>
 #include <QPushButton>
