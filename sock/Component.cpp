@@ -1,4 +1,4 @@
-#include "Component.h"
+#include "sock/Component.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SockExceptions.h"
+#include "sock/SockExceptions.h"
 
 #include <QObject>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "ErrorName.h"
+#include "sock/ErrorName.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "HostCache.h"
+#include "sock/HostCache.h"
 
 std::optional<std::uint32_t> THostCache::Find(std::string_view name) const {
     std::lock_guard guard(lock);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StringList.h"
+#include "core/StringList.h"
 
 #include <cstdint>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

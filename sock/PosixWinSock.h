@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PosixWinSockSelect.h"
-#include "WinSock.h"
+#include "sock/PosixWinSockSelect.h"
+#include "sock/WinSock.h"
 
 #include <atomic>
 #include <sys/types.h>

@@ -1,4 +1,4 @@
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
 #include <cerrno>
 #include <utility>

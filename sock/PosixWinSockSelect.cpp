@@ -1,7 +1,7 @@
-#include "PosixWinSockSelect.h"
+#include "sock/PosixWinSockSelect.h"
 
-#include "PosixWinSock.h"
-#include "SockMessage.h"
+#include "sock/PosixWinSock.h"
+#include "sock/SockMessage.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WinSock.h"
+#include "sock/WinSock.h"
 
 #include <mutex>
 #include <unordered_map>

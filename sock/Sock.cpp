@@ -1,7 +1,7 @@
-#include "Sock.h"
+#include "sock/Sock.h"
 
-#include "SockStream.h"
-#include "SockThread.h"
+#include "sock/SockStream.h"
+#include "sock/SockThread.h"
 
 #include <QPainter>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ByteQueue.h"
-#include "Component.h"
-#include "SockExceptions.h"
-#include "SockTypes.h"
-#include "WinSock.h"
+#include "sock/ByteQueue.h"
+#include "sock/Component.h"
+#include "sock/SockExceptions.h"
+#include "sock/SockTypes.h"
+#include "sock/WinSock.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "SockApplication.h"
+#include "sock/SockApplication.h"
 
 #include <QObject>
 #include <QPointer>

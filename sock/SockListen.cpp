@@ -1,6 +1,6 @@
-#include "ErrorName.h"
-#include "Sock.h"
-#include "SockThread.h"
+#include "sock/ErrorName.h"
+#include "sock/Sock.h"
+#include "sock/SockThread.h"
 
 #include <algorithm>
 

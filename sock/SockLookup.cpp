@@ -1,6 +1,6 @@
-#include "HostCache.h"
-#include "IntegerText.h"
-#include "Sock.h"
+#include "core/IntegerText.h"
+#include "sock/HostCache.h"
+#include "sock/Sock.h"
 
 #include <optional>
 

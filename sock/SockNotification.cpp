@@ -1,7 +1,7 @@
-#include "ErrorName.h"
-#include "Sock.h"
-#include "SockApplication.h"
-#include "SockMessage.h"
+#include "sock/ErrorName.h"
+#include "sock/Sock.h"
+#include "sock/SockApplication.h"
+#include "sock/SockMessage.h"
 
 void TSock::SetBlocking(bool value) {
     blocking = value;

@@ -1,4 +1,4 @@
-#include "Sock.h"
+#include "sock/Sock.h"
 
 #include <map>
 

@@ -1,6 +1,6 @@
-#include "SockStream.h"
+#include "sock/SockStream.h"
 
-#include "Sock.h"
+#include "sock/Sock.h"
 
 #include <algorithm>
 #include <cstring>

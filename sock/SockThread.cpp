@@ -1,6 +1,6 @@
-#include "SockThread.h"
+#include "sock/SockThread.h"
 
-#include "Sock.h"
+#include "sock/Sock.h"
 
 TSockThread::~TSockThread() {
     if (thread.joinable())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SockTypes.h"
+#include "sock/SockTypes.h"
 
 #include <QPointer>
 #include <functional>

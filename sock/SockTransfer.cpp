@@ -1,5 +1,5 @@
-#include "ErrorName.h"
-#include "Sock.h"
+#include "sock/ErrorName.h"
+#include "sock/Sock.h"
 
 #include <algorithm>
 #include <climits>

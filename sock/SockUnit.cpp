@@ -1,8 +1,8 @@
-#include "SockUnit.h"
+#include "sock/SockUnit.h"
 
-#include "HostCache.h"
-#include "SockExceptions.h"
-#include "WinSock.h"
+#include "sock/HostCache.h"
+#include "sock/SockExceptions.h"
+#include "sock/WinSock.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
-#include "Stream.h"
+#include "sock/Stream.h"
 
-#include "SockExceptions.h"
+#include "sock/SockExceptions.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "WinSock.h"
+#include "sock/WinSock.h"
 
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,7 +2,7 @@
 // throughput with 1 and with 50 clients, and round trips per second with 100-byte messages.
 // Every figure is also given as a ratio of the floor's.
 
-#include "LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // Blocking throughput of one TSock sending to another over loopback, against the same transfer
 // with plain POSIX send and recv in 32 KiB reads (the floor).
 
-#include "Sock.h"
-#include "SockUnit.h"
+#include "sock/Sock.h"
+#include "sock/SockUnit.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
-#include "EchoOptions.h"
+#include "examples/sockecho/EchoOptions.h"
 
-#include "IntegerText.h"
+#include "core/IntegerText.h"
 
 std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& arguments,
                                             std::string& error) {

@@ -1,6 +1,6 @@
-#include "EchoServer.h"
+#include "examples/sockecho/EchoServer.h"
 
-#include "Sock.h"
+#include "sock/Sock.h"
 
 #include <QScopeGuard>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EchoOptions.h"
-#include "SockTypes.h"
+#include "examples/sockecho/EchoOptions.h"
+#include "sock/SockTypes.h"
 
 #include <memory>
 #include <mutex>

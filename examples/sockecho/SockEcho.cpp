@@ -4,10 +4,10 @@
 // listening is written to standard error and ends the program with status 1; SIGINT or SIGTERM
 // closes everything and ends it with status 0.
 
-#include "EchoOptions.h"
-#include "EchoServer.h"
-#include "SockUnit.h"
-#include "StopSignals.h"
+#include "examples/sockecho/EchoOptions.h"
+#include "examples/sockecho/EchoServer.h"
+#include "examples/sockecho/StopSignals.h"
+#include "sock/SockUnit.h"
 
 #include <QCoreApplication>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "StopSignals.h"
+#include "examples/sockecho/StopSignals.h"
 
 #include <QSocketNotifier>
 #include <csignal>

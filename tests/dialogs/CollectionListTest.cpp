@@ -1,10 +1,10 @@
 #include "Bevel.h"
 #include "ModalAnswer.h"
-#include "Sock.h"
-#include "SockTestSupport.h"
 #include "Unit5.h"
 #include "Unit6.h"
 #include "Unit7.h"
+#include "sock/Sock.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QAbstractButton>
 #include <QLabel>

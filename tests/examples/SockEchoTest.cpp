@@ -1,4 +1,4 @@
-#include "LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 #include <QProcess>
 #include <arpa/inet.h>

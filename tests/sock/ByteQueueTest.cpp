@@ -1,4 +1,4 @@
-#include "ByteQueue.h"
+#include "sock/ByteQueue.h"
 
 #include <gtest/gtest.h>
 

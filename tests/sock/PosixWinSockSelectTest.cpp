@@ -1,5 +1,5 @@
-#include "SockMessage.h"
-#include "SockTestSupport.h"
+#include "sock/SockMessage.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "SockApplication.h"
-#include "SockMessage.h"
-#include "SockTestSupport.h"
+#include "sock/SockApplication.h"
+#include "sock/SockMessage.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QThread>
 #include <atomic>

@@ -1,5 +1,5 @@
-#include "SockStream.h"
-#include "SockTestSupport.h"
+#include "sock/SockStream.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

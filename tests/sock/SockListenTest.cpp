@@ -1,19 +1,13 @@
-#include "SockTestSupport.h"
+#include "tests/support/LoopbackClient.h"
+#include "tests/support/SockTestSupport.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace {
 
 bool CanConnect(std::uint16_t port) {
-    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(client.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const Fd client(Connect(port));
+    return client.Get() >= 0;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "HostCache.h"
-#include "SockTestSupport.h"
+#include "sock/HostCache.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>

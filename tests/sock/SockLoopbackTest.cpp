@@ -1,5 +1,5 @@
-#include "SockStream.h"
-#include "SockTestSupport.h"
+#include "sock/SockStream.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <chrono>
 #include <future>
@@ -33,12 +33,6 @@ std::string ReceiveUntilClosed(TSock& sock) {
     while (sock.SocketHandle() != INVALID_SOCKET && Clock::now() < deadline)
         all += sock.Receive(-1);
     return all;
-}
-
-void ResetByPeer(Fd& peer) {
-    const linger abort{1, 0};
-    ::setsockopt(peer.Get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    peer.Reset();
 }
 
 } // namespace
@@ -146,7 +140,7 @@ TEST(SockLoopback, PeerResetMidTransferFailsReceiveAndSendWithTheirTexts) {
     Connected receiving;
     WriteAll(receiving.pair.client.Get(), "partial");
     EXPECT_EQ(receiving.sock.Receive(-1), "partial");
-    ResetByPeer(receiving.pair.client);
+    ResetAndClose(receiving.pair.client);
     try {
         receiving.sock.Receive(-1);
         ADD_FAILURE();
@@ -156,7 +150,7 @@ TEST(SockLoopback, PeerResetMidTransferFailsReceiveAndSendWithTheirTexts) {
     EXPECT_EQ(receiving.log.Texts().back(), "Socket Error On Receive");
 
     Connected sending;
-    ResetByPeer(sending.pair.client);
+    ResetAndClose(sending.pair.client);
     EXPECT_THROW(
         {
             for (int i = 0; i < 100; ++i)

@@ -1,4 +1,4 @@
-#include "SockUnit.h"
+#include "sock/SockUnit.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

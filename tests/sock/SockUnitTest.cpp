@@ -1,7 +1,7 @@
-#include "SockUnit.h"
+#include "sock/SockUnit.h"
 
-#include "HostCache.h"
-#include "SockTestSupport.h"
+#include "sock/HostCache.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <gtest/gtest.h>
 

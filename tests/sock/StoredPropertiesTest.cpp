@@ -1,4 +1,4 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
+
+#include "tests/support/LoopbackClient.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -41,14 +43,6 @@ void Fd::Reset() {
 
 namespace {
 
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 void Check(bool ok, const char* what) {
     if (!ok)
         throw std::runtime_error(what);
@@ -65,7 +59,7 @@ std::uint16_t LocalPort(int fd) {
 
 TcpPair MakeTcpPair() {
     Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     Check(::bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
           "bind");
     Check(::listen(listener.Get(), 1) == 0, "listen");
@@ -80,7 +74,7 @@ TcpPair MakeTcpPair() {
 
 Fd BoundUdpSocket(std::uint16_t& port) {
     Fd s(::socket(AF_INET, SOCK_DGRAM, 0));
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     Check(::bind(s.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind");
     port = LocalPort(s.Get());
     return s;
@@ -113,10 +107,8 @@ void WriteAll(int fd, std::string_view bytes) {
 }
 
 Fd ConnectTo(std::uint16_t port) {
-    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
-    const sockaddr_in address = Loopback(port);
-    Check(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0,
-          "connect");
+    Fd client(Connect(port));
+    Check(client.Get() >= 0, "connect");
     return client;
 }
 

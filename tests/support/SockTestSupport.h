@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Sock.h"
-#include "WinSock.h"
+#include "sock/Sock.h"
+#include "sock/WinSock.h"
 
 #include <functional>
 #include <gmock/gmock.h>
