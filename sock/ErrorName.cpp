@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace zintra {
+
 namespace {
 
 struct NameRange {
@@ -45,8 +47,12 @@ constexpr std::array ranges = {
 } // namespace
 
 std::string ErrorName(std::int32_t code) {
-    for (const NameRange& range : ranges)
-        if (code >= range.first && code - range.first < range.count)
+    for (const NameRange& range : ranges) {
+        if (code >= range.first && code - range.first < range.count) {
             return range.names[code - range.first];
+        }
+    }
     return "UNKNOWN ERROR";
 }
+
+} // namespace zintra

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <sys/types.h>
 
+namespace zintra {
+
 // WinSock 1.1 on POSIX sockets: WinSock error numbers, no SIGPIPE, blocking calls that
 // a signal does not interrupt, thread-safe look-ups, and the classic address texts.
 class PosixWinSock : public WinSock {
@@ -42,9 +44,11 @@ private:
     bool Started();
     int Sent(TSocket s, int len, ssize_t result);
 
-    std::atomic<int> startups{0};
-    AsyncSelections selections;
+    std::atomic<int> startups_{0};
+    AsyncSelections selections_;
 };
 
 // The WinSock number for a POSIX errno value.
 int WinSockErrorFromErrno(int errnoValue);
+
+} // namespace zintra

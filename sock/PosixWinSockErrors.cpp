@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <utility>
 
+namespace zintra {
+
 int WinSockErrorFromErrno(int errnoValue) {
     static constexpr std::pair<int, int> table[] = {
         {EINTR, WSAEINTR},
@@ -53,9 +55,13 @@ int WinSockErrorFromErrno(int errnoValue) {
         {ESTALE, 10070},
         {EREMOTE, 10071},
     };
-    for (const auto& [posix, winsock] : table)
-        if (posix == errnoValue)
+    for (const auto& [posix, winsock] : table) {
+        if (posix == errnoValue) {
             return winsock;
+        }
+    }
     // Anything else is a call the layer could not carry out as asked.
     return WSAEINVAL;
 }
+
+} // namespace zintra

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <unordered_map>
 
+namespace zintra {
+
 class AsyncSelection;
 
 // WSAAsyncSelect on POSIX sockets. Each selected socket gets socket notifiers on its target's
@@ -33,6 +35,8 @@ public:
 private:
     template <typename Change> void Update(TSocket s, Change change);
 
-    std::mutex lock;
-    std::unordered_map<TSocket, AsyncSelection*> selections;
+    std::mutex lock_;
+    std::unordered_map<TSocket, AsyncSelection*> selections_;
 };
+
+} // namespace zintra

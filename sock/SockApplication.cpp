@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <iostream>
 
+namespace zintra {
+
 namespace {
 
 // Both are set and used on the window thread only.
@@ -25,8 +27,11 @@ void SetNotificationFailureView(NotificationFailureView view) {
 }
 
 void ShowNotificationFailure(const std::exception& failure) {
-    if (failureView)
+    if (failureView) {
         failureView(failure);
-    else
+    } else {
         std::cerr << failure.what() << std::endl;
+    }
 }
+
+} // namespace zintra

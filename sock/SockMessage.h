@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <cstdint>
 
+namespace zintra {
+
 // A socket notification as the event posted to its component: the message number (WM_SOCK) is
 // the event type, wParam the socket, lParam the event in its low word and the error in its high.
 class TSockMessage : public QEvent {
@@ -20,3 +22,5 @@ public:
     std::uint32_t LParam;
     std::int64_t Result = 0;
 };
+
+} // namespace zintra

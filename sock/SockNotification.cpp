@@ -3,31 +3,37 @@
 #include "sock/SockApplication.h"
 #include "sock/SockMessage.h"
 
+namespace zintra {
+
 void TSock::SetBlocking(bool value) {
-    blocking = value;
-    if ((ComponentState().Reading && !ComponentState().Designing) || socketHandle == INVALID_SOCKET)
-        return;
-    if (!parentControl)
-        parentControl = ApplicationFirstForm();
-    WinSock& layer = WinSockLayer();
-    if (blocking && !listen) {
-        layer.WSAAsyncSelect(socketHandle, this, WM_SOCK, 0);
-        std::uint32_t nonBlocking = 0;
-        layer.ioctlsocket(socketHandle, WsFionbio, &nonBlocking);
+    blocking_ = value;
+    if ((ComponentState().Reading && !ComponentState().Designing) ||
+        socketHandle_ == INVALID_SOCKET) {
         return;
     }
-    const long mask = listen                     ? FD_ACCEPT
-                      : socketType == stDatagram ? FD_READ
-                                                 : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
-    layer.WSAAsyncSelect(socketHandle, this, WM_SOCK, mask);
+    if (!parentControl_) {
+        parentControl_ = ApplicationFirstForm();
+    }
+    WinSock& layer = WinSockLayer();
+    if (blocking_ && !listen_) {
+        layer.WSAAsyncSelect(socketHandle_, this, WM_SOCK, 0);
+        std::uint32_t nonBlocking = 0;
+        layer.ioctlsocket(socketHandle_, WsFionbio, &nonBlocking);
+        return;
+    }
+    const long mask = listen_                     ? FD_ACCEPT
+                      : socketType_ == stDatagram ? FD_READ
+                                                  : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+    layer.WSAAsyncSelect(socketHandle_, this, WM_SOCK, mask);
 }
 
 // Notifications come from the event loop: a failure in their handling is shown, and the
 // program goes on.
 bool TSock::event(QEvent* e) {
     auto* message = dynamic_cast<TSockMessage*>(e);
-    if (!message || message->type() != QEvent::Type(WM_SOCK))
+    if (!message || message->type() != QEvent::Type(WM_SOCK)) {
         return TComponent::event(e);
+    }
     try {
         WMSock(*message);
     } catch (const std::exception& failure) {
@@ -51,27 +57,32 @@ void TSock::WMSock(TSockMessage& Message) {
         ReadNotified();
         break;
     case FD_WRITE:
-        if (!outBuffer.Empty())
+        if (!outBuffer_.Empty()) {
             Send({});
+        }
         DoInfo(siSend, "Non-Blocking Outgoing Data");
-        if (OnWrite)
+        if (OnWrite) {
             OnWrite(this);
+        }
         break;
     case FD_ACCEPT:
-        if (autoAccept && OnAutoAccept)
+        if (autoAccept_ && OnAutoAccept) {
             AcceptConnection();
-        else if (OnAccept)
+        } else if (OnAccept) {
             OnAccept(this);
+        }
         break;
     case FD_CONNECT:
-        connected = true;
+        connected_ = true;
         DoInfo(siConnect, "Non-Blocking Socket Connected");
-        if (OnConnect)
+        if (OnConnect) {
             OnConnect(this);
+        }
         break;
     case FD_CLOSE:
-        if (OnDisconnect)
+        if (OnDisconnect) {
             OnDisconnect(this);
+        }
         Close();
         break;
     default:
@@ -81,12 +92,16 @@ void TSock::WMSock(TSockMessage& Message) {
 }
 
 void TSock::ReadNotified() {
-    if (socketType == stStream) {
-        const int received = WinSockLayer().recv(socketHandle, recvArea.data(), RecvAreaSize, 0);
-        if (received > 0)
-            inBuffer.Append(std::string_view(recvArea.data(), std::size_t(received)));
+    if (socketType_ == stStream) {
+        const int received = WinSockLayer().recv(socketHandle_, recvArea_.data(), RecvAreaSize, 0);
+        if (received > 0) {
+            inBuffer_.Append(std::string_view(recvArea_.data(), std::size_t(received)));
+        }
         DoInfo(siReceive, "Non-Blocking Incoming Data");
     }
-    if (OnRead)
-        OnRead(this, std::int32_t(inBuffer.Size()));
+    if (OnRead) {
+        OnRead(this, std::int32_t(inBuffer_.Size()));
+    }
 }
+
+} // namespace zintra

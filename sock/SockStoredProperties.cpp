@@ -2,6 +2,8 @@
 
 #include <map>
 
+namespace zintra {
+
 namespace {
 
 constexpr const char* SocketTypeIdentifiers[] = {"stStream", "stDatagram"};
@@ -58,7 +60,10 @@ const std::map<std::string, Setter, std::less<>>& Setters() {
 
 void TSock::ApplyStoredProperty(const StoredProperty& property) {
     const auto setter = Setters().find(property.Name);
-    if (setter == Setters().end())
+    if (setter == Setters().end()) {
         throw EReadError("Property " + property.Name + " does not exist");
+    }
     setter->second(*this, property);
 }
+
+} // namespace zintra

@@ -6,6 +6,8 @@
 
 #include <iostream>
 
+namespace zintra {
+
 namespace {
 
 WSAData winSockData;
@@ -13,8 +15,9 @@ WSAData winSockData;
 } // namespace
 
 void SockUnitStartup() {
-    if (WinSockLayer().WSAStartup(WinSockVersion11, winSockData) != 0)
+    if (WinSockLayer().WSAStartup(WinSockVersion11, winSockData) != 0) {
         throw ESockException("WSAStartup - Could Not Initialize WinSock");
+    }
     HostCache().Clear();
 }
 
@@ -30,13 +33,16 @@ void ShowOnStandardError(const std::string& className, const std::string& text) 
 SockUnit::SockUnit(const StartupFailureView& show) {
     try {
         SockUnitStartup();
-        started = true;
+        started_ = true;
     } catch (const ESockException& failure) {
         show(ESockException::ClassName, failure.what());
     }
 }
 
 SockUnit::~SockUnit() {
-    if (started)
+    if (started_) {
         SockUnitShutdown();
+    }
 }
+
+} // namespace zintra

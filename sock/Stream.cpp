@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <vector>
 
+namespace zintra {
+
 std::int64_t TStream::Seek64(std::int64_t Offset, TSeekOrigin Origin) {
-    if (Offset < INT32_MIN || Offset > INT32_MAX)
+    if (Offset < INT32_MIN || Offset > INT32_MAX) {
         throw EReadError("Stream seek offset out of range");
+    }
     return Seek(std::int32_t(Offset), Origin);
 }
 
@@ -30,8 +33,9 @@ void TStream::ReadBuffer(void* Buffer, std::int32_t Count) {
     auto* bytes = static_cast<char*>(Buffer);
     for (std::int32_t done = 0; done < Count;) {
         const std::int32_t n = Read(bytes + done, Count - done);
-        if (n <= 0)
+        if (n <= 0) {
             throw EReadError("Stream read error");
+        }
         done += n;
     }
 }
@@ -40,8 +44,9 @@ void TStream::WriteBuffer(const void* Buffer, std::int32_t Count) {
     const auto* bytes = static_cast<const char*>(Buffer);
     for (std::int32_t done = 0; done < Count;) {
         const std::int32_t n = Write(bytes + done, Count - done);
-        if (n <= 0)
+        if (n <= 0) {
             throw EWriteError("Stream write error");
+        }
         done += n;
     }
 }
@@ -61,3 +66,5 @@ std::int64_t TStream::CopyFrom(TStream& Source, std::int64_t Count) {
     }
     return Count;
 }
+
+} // namespace zintra

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace zintra {
+
 enum TSeekOrigin : std::uint16_t { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
 
 // A byte stream: subclasses provide reading, writing and seeking; whole-buffer transfers,
@@ -32,3 +34,5 @@ public:
     // Count bytes from Source's position; Count 0 copies all of Source from its start.
     std::int64_t CopyFrom(TStream& Source, std::int64_t Count);
 };
+
+} // namespace zintra

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <atomic>
 
+namespace zintra {
+
 void FdSet::Add(TSocket s) {
-    if (!Contains(s) && fd_count < Capacity)
+    if (!Contains(s) && fd_count < Capacity) {
         fd_array[fd_count++] = s;
+    }
 }
 
 bool FdSet::Contains(TSocket s) const {
@@ -35,3 +38,5 @@ WinSock& InstallWinSockLayer(WinSock& layer) {
     installed.store(&layer, std::memory_order_release);
     return previous;
 }
+
+} // namespace zintra

@@ -12,6 +12,8 @@
 
 class QObject;
 
+namespace zintra {
+
 using TSocket = std::int32_t;
 
 constexpr TSocket INVALID_SOCKET = -1;
@@ -109,14 +111,16 @@ struct ServEntry {
 
 // Between host and network byte order; the same swap serves both ways.
 constexpr std::uint16_t NetShort(std::uint16_t value) {
-    if constexpr (std::endian::native == std::endian::big)
+    if constexpr (std::endian::native == std::endian::big) {
         return value;
+    }
     return std::uint16_t(value >> 8 | value << 8);
 }
 
 constexpr std::uint32_t NetLong(std::uint32_t value) {
-    if constexpr (std::endian::native == std::endian::big)
+    if constexpr (std::endian::native == std::endian::big) {
         return value;
+    }
     return value >> 24 | (value >> 8 & 0xFF00) | (value << 8 & 0xFF0000) | value << 24;
 }
 
@@ -163,3 +167,5 @@ public:
 WinSock& WinSockLayer();
 // Makes layer the one in use and returns the previous one; for tests and embedders.
 WinSock& InstallWinSockLayer(WinSock& layer);
+
+} // namespace zintra

@@ -2,6 +2,8 @@
 
 #include "core/IntegerText.h"
 
+namespace zintra {
+
 std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& arguments,
                                             std::string& error) {
     EchoOptions options;
@@ -38,3 +40,5 @@ std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& argu
     }
     return options;
 }
+
+} // namespace zintra

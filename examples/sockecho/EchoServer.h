@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 
+namespace zintra {
+
 class TSock;
 
 // An echo server over one listening TSock that accepts every connection. Non-blocking, each
@@ -24,7 +26,9 @@ private:
     void Report(TSocketInfo kind, const std::string& text);
     static void ServeBlocking(TSock* sock);
 
-    bool quiet;
-    std::mutex output;
-    std::unique_ptr<TSock> listener;
+    bool quiet_;
+    std::mutex output_;
+    std::unique_ptr<TSock> listener_;
 };
+
+} // namespace zintra

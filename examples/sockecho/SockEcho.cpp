@@ -13,6 +13,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    using namespace zintra;
     // A server's loop watches many sockets at once; Qt's own event dispatcher does that more
     // cheaply than the GLib one.
     qputenv("QT_NO_GLIB", "1");
@@ -26,8 +27,9 @@ int main(int argc, char** argv) {
     }
 
     SockUnit unit;
-    if (!unit.Started())
+    if (!unit.Started()) {
         return SockUnit::FailureExitStatus;
+    }
 
     EchoServer server(*options);
     StopSignals stopSignals([&] {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <map>
 
+namespace zintra {
+
 TEST(ErrorName, NamesEveryWinSockErrorAndNothingElse) {
     const std::map<int, std::string> names = {
         {10004, "WSAEINTR"},           {10009, "WSAEBADF"},        {10013, "WSAEACCES"},
@@ -31,3 +33,5 @@ TEST(ErrorName, NamesEveryWinSockErrorAndNothingElse) {
     EXPECT_EQ(ErrorName(INT32_MIN), "UNKNOWN ERROR");
     EXPECT_EQ(ErrorName(INT32_MAX), "UNKNOWN ERROR");
 }
+
+} // namespace zintra

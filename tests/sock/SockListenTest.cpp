@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace zintra {
+
 namespace {
 
 bool CanConnect(std::uint16_t port) {
@@ -61,8 +63,9 @@ TEST(SockListen, RefusesDatagramsConnectedComponentsAndBadPorts) {
     TcpPair pair = MakeTcpPair();
     TSock connected(nullptr);
     connected.Attach(pair.server.Release());
-    for (bool value : {true, false})
+    for (bool value : {true, false}) {
         EXPECT_EQ(FailureOf([&] { connected.SetListen(value); }), "Listen - Socket Already In Use");
+    }
     EXPECT_TRUE(connected.Connected());
 
     TSock badPort(nullptr);
@@ -72,3 +75,5 @@ TEST(SockListen, RefusesDatagramsConnectedComponentsAndBadPorts) {
     EXPECT_FALSE(badPort.Listen());
     EXPECT_EQ(FailureOf([&] { badPort.Attach(INVALID_SOCKET); }), "Attach - Socket Not Connected");
 }
+
+} // namespace zintra

@@ -7,6 +7,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+namespace zintra {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -30,8 +32,9 @@ struct Connected {
 std::string ReceiveUntilClosed(TSock& sock) {
     std::string all;
     const auto deadline = Clock::now() + std::chrono::seconds(60);
-    while (sock.SocketHandle() != INVALID_SOCKET && Clock::now() < deadline)
+    while (sock.SocketHandle() != INVALID_SOCKET && Clock::now() < deadline) {
         all += sock.Receive(-1);
+    }
     return all;
 }
 
@@ -83,8 +86,9 @@ TEST(SockLoopback, TimeoutZeroPollsAndAPositiveTimeoutWaitsThatLong) {
     WriteAll(zero.pair.client.Get(), "ready");
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     std::string got;
-    while (got.empty() && Clock::now() < deadline)
+    while (got.empty() && Clock::now() < deadline) {
         got = zero.sock.Receive(-1);
+    }
     EXPECT_EQ(got, "ready");
 
     Connected one(1);
@@ -153,8 +157,9 @@ TEST(SockLoopback, PeerResetMidTransferFailsReceiveAndSendWithTheirTexts) {
     ResetAndClose(sending.pair.client);
     EXPECT_THROW(
         {
-            for (int i = 0; i < 100; ++i)
+            for (int i = 0; i < 100; ++i) {
                 sending.sock.Send(std::string(1 << 16, 's'));
+            }
         },
         ESockException);
     EXPECT_EQ(sending.log.Texts().back(), "Socket Error On Send");
@@ -215,3 +220,5 @@ TEST(SockLoopback, DatagramsGoToTheHostAndPortNamedAndReportTheirSender) {
     EXPECT_EQ(sock.Receive(-1), "again");
     EXPECT_TRUE(sock.InBuffer().Empty());
 }
+
+} // namespace zintra

@@ -10,6 +10,8 @@ using testing::_;
 using testing::Return;
 using testing::StrictMock;
 
+namespace zintra {
+
 namespace {
 
 QImage Picture(const char* name) {
@@ -87,9 +89,11 @@ TEST(SockModel, PicturesAreTwentyEightSquareInSixteenColours) {
         const QImage picture = Picture(name);
         EXPECT_EQ(picture.size(), QSize(28, 28)) << name;
         QSet<QRgb> colours;
-        for (int y = 0; y < 28; ++y)
-            for (int x = 0; x < 28; ++x)
+        for (int y = 0; y < 28; ++y) {
+            for (int x = 0; x < 28; ++x) {
                 colours.insert(picture.pixel(x, y));
+            }
+        }
         EXPECT_LE(colours.size(), 16) << name;
     }
 }
@@ -266,3 +270,5 @@ TEST(SockModel, InfoKindsHaveTheirLabels) {
     EXPECT_EQ(labels, (std::vector<std::string>{"Lookup", "Connect", "Close", "Listen", "Receive",
                                                 "Send", "Accept", "Error"}));
 }
+
+} // namespace zintra

@@ -8,6 +8,8 @@
 using testing::_;
 using testing::Return;
 
+namespace zintra {
+
 TEST(SockUnit, StartsWinSockOneOneAndEmptiesTheHostCache) {
     testing::StrictMock<MockWinSock> layer;
     ScopedLayer scoped(layer);
@@ -50,3 +52,5 @@ TEST(SockUnitDeathTest, AProgramWhoseStartUpFailsEndsWithStatusOne) {
         },
         testing::ExitedWithCode(1), "ESockException: WSAStartup - Could Not Initialize WinSock");
 }
+
+} // namespace zintra
