@@ -167,7 +167,7 @@ TSocket PosixWinSock::socket(int af, int type, int protocol) {
         return Fail(WSAEAFNOSUPPORT);
     }
     if (type != WsSockStream && type != WsSockDgram) {
-        return Fail(10044); // WSAESOCKTNOSUPPORT
+        return Fail(WSAESOCKTNOSUPPORT);
     }
     const int posixType = type == WsSockStream ? SOCK_STREAM : SOCK_DGRAM;
     const int s = ::socket(AF_INET, posixType | SOCK_CLOEXEC, protocol);

@@ -101,8 +101,7 @@ void TSock::AcceptConnection() {
     int length = sizeof address;
     const TSocket s = layer.accept(socketHandle_, &address, &length);
     if (s == INVALID_SOCKET) {
-        const int code = layer.WSAGetLastError();
-        DoInfo(siError, "Error #" + std::to_string(code) + " (" + ErrorName(code) + ")");
+        DoInfo(siError, ErrorNumberText(layer.WSAGetLastError()));
         return;
     }
     peerAddr_ = address;

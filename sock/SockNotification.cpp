@@ -48,7 +48,7 @@ void TSock::WMSock(TSockMessage& Message) {
     const int event = int(Message.LParam & 0xFFFF);
     const int error = int(Message.LParam >> 16);
     if (error > 10000) {
-        DoInfo(siError, "Error #" + std::to_string(error) + " (" + ErrorName(error) + ")");
+        DoInfo(siError, ErrorNumberText(error));
         Message.Result = 0;
         return;
     }

@@ -38,6 +38,7 @@ TEST(PosixWinSock, MapsPosixErrorsToWinSockNumbers) {
         {EWOULDBLOCK, 10035},  {EAGAIN, 10035},     {ECONNRESET, 10054}, {EPIPE, 10054},
         {ECONNREFUSED, 10061}, {EADDRINUSE, 10048}, {EBADF, 10038},      {ENOTSOCK, 10038},
         {EINPROGRESS, 10036},  {EMFILE, 10024},     {ETIMEDOUT, 10060},  {EHOSTUNREACH, 10065},
+        {EPERM, 10013},        {ENFILE, 10024},     {ENOMEM, 10055},     {0, 10022},
     };
     for (const auto& [posix, winsock] : cases) {
         EXPECT_EQ(WinSockErrorFromErrno(posix), winsock) << posix;
