@@ -84,33 +84,93 @@ int HostErrorFromGai(int gaiError) {
     }
 }
 
-struct SelectEntry {
-    pollfd poll;
-    bool read, write, except;
+// Which of select's sets named a socket.
+struct NamedIn {
+    bool read = false;
+    bool write = false;
+    bool except = false;
 };
 
-std::vector<SelectEntry> SelectEntries(const FdSet* readfds, const FdSet* writefds,
-                                       const FdSet* exceptfds) {
-    std::vector<SelectEntry> entries;
-    auto add = [&](const FdSet* set, short events, bool SelectEntry::*flag) {
+// The sockets of one select call, each once in the order first named: what poll watches for
+// it, and the sets that named it.
+struct SelectRequest {
+    std::vector<pollfd> polls;
+    std::vector<NamedIn> named;
+};
+
+SelectRequest BuildSelect(const FdSet* readfds, const FdSet* writefds, const FdSet* exceptfds) {
+    SelectRequest request;
+    const auto add = [&request](const FdSet* set, short events, bool NamedIn::*flag) {
         if (!set) {
             return;
         }
         for (std::uint32_t i = 0; i < set->fd_count; ++i) {
-            TSocket s = set->fd_array[i];
-            auto it = std::find_if(entries.begin(), entries.end(),
-                                   [s](const SelectEntry& e) { return e.poll.fd == s; });
-            if (it == entries.end()) {
-                it = entries.insert(entries.end(), SelectEntry{{s, 0, 0}, false, false, false});
+            const TSocket s = set->fd_array[i];
+            auto it = std::ranges::find(request.polls, s, &pollfd::fd);
+            if (it == request.polls.end()) {
+                request.polls.push_back({s, 0, 0});
+                request.named.emplace_back();
+                it = request.polls.end() - 1;
             }
-            it->poll.events |= events;
-            (*it).*flag = true;
+            it->events = short(it->events | events);
+            request.named[std::size_t(it - request.polls.begin())].*flag = true;
         }
     };
-    add(readfds, POLLIN, &SelectEntry::read);
-    add(writefds, POLLOUT, &SelectEntry::write);
-    add(exceptfds, POLLPRI, &SelectEntry::except);
-    return entries;
+    add(readfds, POLLIN, &NamedIn::read);
+    add(writefds, POLLOUT, &NamedIn::write);
+    add(exceptfds, POLLPRI, &NamedIn::except);
+    return request;
+}
+
+// Polls until a socket is ready or the time-out (none: no limit) has passed; a signal does not
+// end the wait. The count of ready sockets, or -1 with errno set.
+int WaitUntilReady(std::vector<pollfd>& polls, const TimeVal* timeout) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = timeout ? Clock::now() + std::chrono::seconds(timeout->tv_sec) +
+                                        std::chrono::microseconds(timeout->tv_usec)
+                                  : Clock::time_point::max();
+    for (;;) {
+        int waitMs = -1;
+        if (timeout) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            waitMs = int(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
+        }
+        const int ready = ::poll(polls.data(), polls.size(), waitMs);
+        if (ready > 0 || (ready == 0 && (!timeout || Clock::now() >= deadline))) {
+            return ready;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return -1;
+        }
+    }
+}
+
+// Leaves in each set only those of its sockets that are ready; the count of what is left, or a
+// failure when a socket was not open.
+int WriteBack(const SelectRequest& request, FdSet* readfds, FdSet* writefds, FdSet* exceptfds) {
+    for (FdSet* set : {readfds, writefds, exceptfds}) {
+        if (set) {
+            set->fd_count = 0;
+        }
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < request.polls.size(); ++i) {
+        const short revents = request.polls[i].revents;
+        if (revents & POLLNVAL) {
+            return Fail(WSAENOTSOCK);
+        }
+        const auto keep = [&count, s = request.polls[i].fd](FdSet* set, bool named, bool ready) {
+            if (named && ready) {
+                set->Add(s);
+                ++count;
+            }
+        };
+        const NamedIn& named = request.named[i];
+        keep(readfds, named.read, revents & (POLLIN | POLLHUP | POLLERR));
+        keep(writefds, named.write, revents & (POLLOUT | POLLERR));
+        keep(exceptfds, named.except, revents & POLLPRI);
+    }
+    return count;
 }
 
 } // namespace
@@ -333,68 +393,14 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
 
 int PosixWinSock::select(int, FdSet* readfds, FdSet* writefds, FdSet* exceptfds,
                          const TimeVal* timeout) {
-    std::vector<SelectEntry> entries = SelectEntries(readfds, writefds, exceptfds);
-    if (entries.empty()) {
+    SelectRequest request = BuildSelect(readfds, writefds, exceptfds);
+    if (request.polls.empty() || (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0))) {
         return Fail(WSAEINVAL);
     }
-    if (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0)) {
-        return Fail(WSAEINVAL);
+    if (WaitUntilReady(request.polls, timeout) < 0) {
+        return FailFromErrno();
     }
-
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = timeout ? Clock::now() + std::chrono::seconds(timeout->tv_sec) +
-                                        std::chrono::microseconds(timeout->tv_usec)
-                                  : Clock::time_point::max();
-    std::vector<pollfd> polls;
-    for (const SelectEntry& e : entries) {
-        polls.push_back(e.poll);
-    }
-    int ready;
-    for (;;) {
-        int waitMs = -1;
-        if (timeout) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-            waitMs = int(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
-        }
-        ready = ::poll(polls.data(), polls.size(), waitMs);
-        if (ready >= 0 && (ready > 0 || !timeout || Clock::now() >= deadline)) {
-            break;
-        }
-        if (ready < 0 && errno != EINTR) {
-            return FailFromErrno();
-        }
-    }
-
-    int count = 0;
-    if (readfds) {
-        readfds->fd_count = 0;
-    }
-    if (writefds) {
-        writefds->fd_count = 0;
-    }
-    if (exceptfds) {
-        exceptfds->fd_count = 0;
-    }
-    for (std::size_t i = 0; i < polls.size(); ++i) {
-        const short revents = polls[i].revents;
-        if (revents & POLLNVAL) {
-            return Fail(WSAENOTSOCK);
-        }
-        const TSocket s = polls[i].fd;
-        if (entries[i].read && (revents & (POLLIN | POLLHUP | POLLERR))) {
-            readfds->Add(s);
-            ++count;
-        }
-        if (entries[i].write && (revents & (POLLOUT | POLLERR))) {
-            writefds->Add(s);
-            ++count;
-        }
-        if (entries[i].except && (revents & POLLPRI)) {
-            exceptfds->Add(s);
-            ++count;
-        }
-    }
-    return count;
+    return WriteBack(request, readfds, writefds, exceptfds);
 }
 
 std::optional<HostEntry> PosixWinSock::gethostbyname(const std::string& name) {

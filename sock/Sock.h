@@ -129,6 +129,10 @@ private:
     friend class TSockStream;
 
     void UpdateGlyph();
+    // The events WinSock is to report for the socket: listening, or as the component stands.
+    long NotificationMask(bool listening) const;
+    // Asks WinSock for those events (making the socket blocking when there are none).
+    void SelectNotifications(bool listening);
     void StartListening();
     void CloseQuietly();
     // Closes the socket and forgets it; true when WinSock closed one.

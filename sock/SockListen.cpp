@@ -20,31 +20,30 @@ void TSock::SetListen(bool value) {
         listen_ = value;
         return;
     }
-    const bool old = listen_;
-    if (socketHandle_ != INVALID_SOCKET && !old) {
-        listen_ = false;
+    if (socketHandle_ != INVALID_SOCKET && !listen_) {
         throw ESockException("Listen - Socket Already In Use");
     }
     if (socketType_ == stDatagram && value) {
+        // A Listen stored for a datagram socket is dropped with the failure.
         listen_ = false;
         throw ESockException("Listen - Cannot Listen On A Datagram Socket");
     }
-    listen_ = value;
     if (!value) {
+        // A listener that stops is closed as any socket, and says so.
+        listen_ = false;
         Close();
         DoInfo(siListen, "Listening Stopped");
-    } else if (old) {
+    } else if (listen_) {
         DoInfo(siListen, "Listening Already Running");
     } else {
         StartListening();
     }
 }
 
-// A start that fails closes the socket it made and leaves the component idle, so that a
-// later start can succeed once the port is free.
+// The component listens once its socket does: a start that fails closes the socket it made and
+// leaves the component idle, so that a later start can succeed once the port is free.
 void TSock::StartListening() {
     WinSock& layer = WinSockLayer();
-    listen_ = false;
     const TSocket s = layer.socket(WsAfInet, WsSockStream, 0);
     if (s == INVALID_SOCKET) {
         throw ESockException("Listen - Error Binding Socket");
@@ -59,10 +58,7 @@ void TSock::StartListening() {
         CloseQuietly();
         throw;
     }
-    // Listen is true while the mode is chosen, so that FD_ACCEPT is asked for.
-    listen_ = true;
-    SetBlocking(blocking_);
-    listen_ = false;
+    SelectNotifications(/*listening=*/true);
     if (layer.bind(s, address, sizeof address) != 0) {
         CloseQuietly();
         throw ESockException("Listen - Error Binding Socket");

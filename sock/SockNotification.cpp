@@ -11,20 +11,34 @@ void TSock::SetBlocking(bool value) {
         socketHandle_ == INVALID_SOCKET) {
         return;
     }
+    SelectNotifications(listen_);
+}
+
+// A listener hears of waiting connections whatever Blocking says: Blocking only decides how the
+// connections it accepts are served. Any other socket hears of the events of its type, or of
+// none when it blocks.
+long TSock::NotificationMask(bool listening) const {
+    if (listening) {
+        return FD_ACCEPT;
+    }
+    if (blocking_) {
+        return 0;
+    }
+    return socketType_ == stDatagram ? FD_READ : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+}
+
+void TSock::SelectNotifications(bool listening) {
     if (!parentControl_) {
         parentControl_ = ApplicationFirstForm();
     }
     WinSock& layer = WinSockLayer();
-    if (blocking_ && !listen_) {
-        layer.WSAAsyncSelect(socketHandle_, this, WM_SOCK, 0);
+    const long mask = NotificationMask(listening);
+    layer.WSAAsyncSelect(socketHandle_, this, WM_SOCK, mask);
+    if (mask == 0) {
+        // Only a socket without notifications can block again.
         std::uint32_t nonBlocking = 0;
         layer.ioctlsocket(socketHandle_, WsFionbio, &nonBlocking);
-        return;
     }
-    const long mask = listen_                     ? FD_ACCEPT
-                      : socketType_ == stDatagram ? FD_READ
-                                                  : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
-    layer.WSAAsyncSelect(socketHandle_, this, WM_SOCK, mask);
 }
 
 // Notifications come from the event loop: a failure in their handling is shown, and the

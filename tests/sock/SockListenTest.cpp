@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+using testing::_;
+using testing::Return;
+
 namespace zintra {
 
 namespace {
@@ -74,6 +77,30 @@ TEST(SockListen, RefusesDatagramsConnectedComponentsAndBadPorts) {
     EXPECT_EQ(badPort.SocketHandle(), INVALID_SOCKET);
     EXPECT_FALSE(badPort.Listen());
     EXPECT_EQ(FailureOf([&] { badPort.Attach(INVALID_SOCKET); }), "Attach - Socket Not Connected");
+}
+
+// A listener asks for waiting connections before it binds, whatever Blocking says, and reads as
+// listening only once its socket listens.
+TEST(SockListen, AsksForAcceptsBeforeBindingAndListensOnlyOnceTheSocketDoes) {
+    testing::StrictMock<MockWinSock> layer;
+    ScopedLayer scoped(layer);
+    TSock sock(nullptr);
+    sock.SetBlocking(true);
+    sock.SetPortName("81");
+    testing::InSequence order;
+    EXPECT_CALL(layer, socket(WsAfInet, WsSockStream, 0)).WillOnce(Return(5));
+    EXPECT_CALL(layer, WSAAsyncSelect(5, &sock, WM_SOCK, FD_ACCEPT)).WillOnce(Return(0));
+    EXPECT_CALL(layer, bind(5, _, _)).WillOnce(Return(0));
+    EXPECT_CALL(layer, listen(5, 5)).WillOnce([&sock](TSocket, int) {
+        EXPECT_FALSE(sock.Listen());
+        return 0;
+    });
+    sock.SetListen(true);
+    EXPECT_TRUE(sock.Listen());
+
+    EXPECT_CALL(layer, WSAAsyncSelect(5, &sock, WM_SOCK, FD_ACCEPT)).WillOnce(Return(0));
+    sock.SetBlocking(false);
+    EXPECT_CALL(layer, closesocket(5)).WillOnce(Return(0));
 }
 
 } // namespace zintra
