@@ -116,7 +116,7 @@ public:
     void Paint(QPainter& canvas) const;
 
     // The handler of socket notifications (WM_SOCK) on the window thread.
-    void WMSock(TSockMessage& Message);
+    void WMSock(const TSockMessage& Message);
 
 signals:
     // The picture changed; a form that shows the component draws it again.

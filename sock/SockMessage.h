@@ -20,7 +20,6 @@ public:
 
     TSocket WParam;
     std::uint32_t LParam;
-    std::int64_t Result = 0;
 };
 
 } // namespace zintra

@@ -58,12 +58,11 @@ bool TSock::event(QEvent* e) {
 
 // Handled against the component's state when the notification arrives, which may be after the
 // socket it concerns was closed.
-void TSock::WMSock(TSockMessage& Message) {
+void TSock::WMSock(const TSockMessage& Message) {
     const int event = int(Message.LParam & 0xFFFF);
     const int error = int(Message.LParam >> 16);
     if (error > 10000) {
         DoInfo(siError, ErrorNumberText(error));
-        Message.Result = 0;
         return;
     }
     switch (event) {
@@ -102,7 +101,6 @@ void TSock::WMSock(TSockMessage& Message) {
     default:
         break;
     }
-    Message.Result = 0;
 }
 
 void TSock::ReadNotified() {

@@ -2,9 +2,6 @@
 
 #include "sock/SockExceptions.h"
 
-#include <algorithm>
-#include <vector>
-
 namespace zintra {
 
 std::int64_t TStream::Seek64(std::int64_t Offset, TSeekOrigin Origin) {
@@ -16,10 +13,6 @@ std::int64_t TStream::Seek64(std::int64_t Offset, TSeekOrigin Origin) {
 
 std::int64_t TStream::Position() {
     return Seek64(0, soFromCurrent);
-}
-
-void TStream::SetPosition(std::int64_t Pos) {
-    Seek64(Pos, soFromBeginning);
 }
 
 std::int64_t TStream::Size() {
@@ -49,22 +42,6 @@ void TStream::WriteBuffer(const void* Buffer, std::int32_t Count) {
         }
         done += n;
     }
-}
-
-std::int64_t TStream::CopyFrom(TStream& Source, std::int64_t Count) {
-    if (Count == 0) {
-        Source.SetPosition(0);
-        Count = Source.Size();
-    }
-    constexpr std::int32_t chunk = 61440;
-    std::vector<char> buffer(std::size_t(std::min<std::int64_t>(Count, chunk)));
-    for (std::int64_t left = Count; left > 0;) {
-        const auto n = std::int32_t(std::min<std::int64_t>(left, chunk));
-        Source.ReadBuffer(buffer.data(), n);
-        WriteBuffer(buffer.data(), n);
-        left -= n;
-    }
-    return Count;
 }
 
 } // namespace zintra
