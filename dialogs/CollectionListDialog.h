@@ -8,10 +8,10 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
-class TSock;
 
 namespace zintra {
 
+class TSock;
 class Bevel;
 class TForm6;
 

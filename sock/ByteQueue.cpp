@@ -1,31 +1,33 @@
-#include "ByteQueue.h"
+#include "sock/ByteQueue.h"
 
 #include <algorithm>
 
+namespace zintra {
+
 void ByteQueue::Append(std::string_view bytes) {
-    storage.append(bytes);
+    storage_.append(bytes);
 }
 
 void ByteQueue::Prepend(std::string_view bytes) {
-    if (bytes.size() <= head) {
-        head -= bytes.size();
-        storage.replace(head, bytes.size(), bytes);
+    if (bytes.size() <= head_) {
+        head_ -= bytes.size();
+        storage_.replace(head_, bytes.size(), bytes);
         return;
     }
     std::string joined;
     joined.reserve(bytes.size() + Size());
     joined.append(bytes).append(View());
-    storage = std::move(joined);
-    head = 0;
+    storage_ = std::move(joined);
+    head_ = 0;
 }
 
 void ByteQueue::Drop(std::size_t count) {
-    head += std::min(count, Size());
-    if (head == storage.size()) {
+    head_ += std::min(count, Size());
+    if (head_ == storage_.size()) {
         Clear();
-    } else if (head > storage.size() / 2) {
-        storage.erase(0, head);
-        head = 0;
+    } else if (head_ > storage_.size() / 2) {
+        storage_.erase(0, head_);
+        head_ = 0;
     }
 }
 
@@ -36,12 +38,14 @@ std::string ByteQueue::Take(std::size_t count) {
 }
 
 std::string ByteQueue::TakeAll() {
-    std::string all = head == 0 ? std::move(storage) : std::string(View());
+    std::string all = head_ == 0 ? std::move(storage_) : std::string(View());
     Clear();
     return all;
 }
 
 void ByteQueue::Clear() {
-    storage.clear();
-    head = 0;
+    storage_.clear();
+    head_ = 0;
 }
+
+} // namespace zintra

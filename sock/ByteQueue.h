@@ -4,14 +4,16 @@
 #include <string>
 #include <string_view>
 
+namespace zintra {
+
 // Bytes in arrival order whose front can be taken in amortised constant time: taken bytes
 // are only skipped, and the storage is compacted once they outweigh the bytes still held.
 class ByteQueue {
 public:
-    std::size_t Size() const { return storage.size() - head; }
+    std::size_t Size() const { return storage_.size() - head_; }
     bool Empty() const { return Size() == 0; }
     // The bytes held, oldest first; valid until the queue next changes.
-    std::string_view View() const { return std::string_view(storage).substr(head); }
+    std::string_view View() const { return std::string_view(storage_).substr(head_); }
 
     void Append(std::string_view bytes);
     // Puts bytes back in front of those held, for a reader that took more than it wanted.
@@ -22,6 +24,8 @@ public:
     void Clear();
 
 private:
-    std::string storage;
-    std::size_t head = 0;
+    std::string storage_;
+    std::size_t head_ = 0;
 };
+
+} // namespace zintra

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "SockExceptions.h"
+#include "sock/SockExceptions.h"
 
 #include <QObject>
 #include <QVariant>
 #include <span>
 #include <string>
 #include <vector>
+
+namespace zintra {
 
 // The flags a component carries while its form is designed or its stored properties are read.
 struct TComponentState {
@@ -36,7 +38,7 @@ class TComponent : public QObject {
 public:
     explicit TComponent(QObject* Owner);
 
-    const TComponentState& ComponentState() const { return state; }
+    const TComponentState& ComponentState() const { return state_; }
 
     // Marks a form as open in a designer; components made for it afterwards are in design mode.
     static void SetDesigning(QObject* form, bool designing);
@@ -48,7 +50,7 @@ public:
 
 private:
     friend void ReadComponents(std::span<const StoredComponent> components);
-    TComponentState state;
+    TComponentState state_;
 };
 
 // Reads a form's components: each one's stored properties in their stored order through its
@@ -62,3 +64,5 @@ std::int32_t StoredInt(const StoredProperty& property);
 std::string StoredText(const StoredProperty& property);
 // An enumeration stored by its identifier ("stStream") or by its ordinal.
 int StoredEnum(const StoredProperty& property, std::span<const char* const> identifiers);
+
+} // namespace zintra

@@ -1,29 +1,34 @@
-#include "HostCache.h"
+#include "sock/HostCache.h"
+
+namespace zintra {
 
 std::optional<std::uint32_t> THostCache::Find(std::string_view name) const {
-    std::lock_guard guard(lock);
-    const std::int32_t index = items.IndexOf(name);
-    if (index < 0)
+    std::lock_guard guard(lock_);
+    const std::int32_t index = items_.IndexOf(name);
+    if (index < 0) {
         return std::nullopt;
-    return items.GetObject(index);
+    }
+    return items_.GetObject(index);
 }
 
 void THostCache::Add(std::string name, std::uint32_t address) {
-    std::lock_guard guard(lock);
-    items.Add(std::move(name), address);
+    std::lock_guard guard(lock_);
+    items_.Add(std::move(name), address);
 }
 
 int THostCache::Count() const {
-    std::lock_guard guard(lock);
-    return items.Count();
+    std::lock_guard guard(lock_);
+    return items_.Count();
 }
 
 void THostCache::Clear() {
-    std::lock_guard guard(lock);
-    items.Clear();
+    std::lock_guard guard(lock_);
+    items_.Clear();
 }
 
 THostCache& HostCache() {
     static THostCache cache;
     return cache;
 }
+
+} // namespace zintra

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace zintra {
+
 // Host names resolved once in this run, each with its IPv4 address in network order, in the
 // order they were added. Components on several threads may look up at the same time.
 class THostCache {
@@ -19,9 +21,11 @@ public:
     void Clear();
 
 private:
-    mutable std::mutex lock;
-    zintra::TStringListOf<std::uint32_t> items;
+    mutable std::mutex lock_;
+    zintra::TStringListOf<std::uint32_t> items_;
 };
 
 // Shared by every TSock; emptied by the unit's start-up and shut-down.
 THostCache& HostCache();
+
+} // namespace zintra

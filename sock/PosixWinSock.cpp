@@ -1,4 +1,4 @@
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -13,6 +13,8 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace zintra {
 
 namespace {
 
@@ -50,8 +52,9 @@ void FromPosix(const sockaddr_in& from, SockAddrIn& to) {
 template <typename Call> auto Resumed(Call call) {
     for (;;) {
         auto result = call();
-        if (result >= 0 || errno != EINTR)
+        if (result >= 0 || errno != EINTR) {
             return result;
+        }
     }
 }
 
@@ -81,31 +84,93 @@ int HostErrorFromGai(int gaiError) {
     }
 }
 
-struct SelectEntry {
-    pollfd poll;
-    bool read, write, except;
+// Which of select's sets named a socket.
+struct NamedIn {
+    bool read = false;
+    bool write = false;
+    bool except = false;
 };
 
-std::vector<SelectEntry> SelectEntries(const FdSet* readfds, const FdSet* writefds,
-                                       const FdSet* exceptfds) {
-    std::vector<SelectEntry> entries;
-    auto add = [&](const FdSet* set, short events, bool SelectEntry::*flag) {
-        if (!set)
+// The sockets of one select call, each once in the order first named: what poll watches for
+// it, and the sets that named it.
+struct SelectRequest {
+    std::vector<pollfd> polls;
+    std::vector<NamedIn> named;
+};
+
+SelectRequest BuildSelect(const FdSet* readfds, const FdSet* writefds, const FdSet* exceptfds) {
+    SelectRequest request;
+    const auto add = [&request](const FdSet* set, short events, bool NamedIn::*flag) {
+        if (!set) {
             return;
+        }
         for (std::uint32_t i = 0; i < set->fd_count; ++i) {
-            TSocket s = set->fd_array[i];
-            auto it = std::find_if(entries.begin(), entries.end(),
-                                   [s](const SelectEntry& e) { return e.poll.fd == s; });
-            if (it == entries.end())
-                it = entries.insert(entries.end(), SelectEntry{{s, 0, 0}, false, false, false});
-            it->poll.events |= events;
-            (*it).*flag = true;
+            const TSocket s = set->fd_array[i];
+            auto it = std::ranges::find(request.polls, s, &pollfd::fd);
+            if (it == request.polls.end()) {
+                request.polls.push_back({s, 0, 0});
+                request.named.emplace_back();
+                it = request.polls.end() - 1;
+            }
+            it->events = short(it->events | events);
+            request.named[std::size_t(it - request.polls.begin())].*flag = true;
         }
     };
-    add(readfds, POLLIN, &SelectEntry::read);
-    add(writefds, POLLOUT, &SelectEntry::write);
-    add(exceptfds, POLLPRI, &SelectEntry::except);
-    return entries;
+    add(readfds, POLLIN, &NamedIn::read);
+    add(writefds, POLLOUT, &NamedIn::write);
+    add(exceptfds, POLLPRI, &NamedIn::except);
+    return request;
+}
+
+// Polls until a socket is ready or the time-out (none: no limit) has passed; a signal does not
+// end the wait. The count of ready sockets, or -1 with errno set.
+int WaitUntilReady(std::vector<pollfd>& polls, const TimeVal* timeout) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = timeout ? Clock::now() + std::chrono::seconds(timeout->tv_sec) +
+                                        std::chrono::microseconds(timeout->tv_usec)
+                                  : Clock::time_point::max();
+    for (;;) {
+        int waitMs = -1;
+        if (timeout) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            waitMs = int(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
+        }
+        const int ready = ::poll(polls.data(), polls.size(), waitMs);
+        if (ready > 0 || (ready == 0 && (!timeout || Clock::now() >= deadline))) {
+            return ready;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return -1;
+        }
+    }
+}
+
+// Leaves in each set only those of its sockets that are ready; the count of what is left, or a
+// failure when a socket was not open.
+int WriteBack(const SelectRequest& request, FdSet* readfds, FdSet* writefds, FdSet* exceptfds) {
+    for (FdSet* set : {readfds, writefds, exceptfds}) {
+        if (set) {
+            set->fd_count = 0;
+        }
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < request.polls.size(); ++i) {
+        const short revents = request.polls[i].revents;
+        if (revents & POLLNVAL) {
+            return Fail(WSAENOTSOCK);
+        }
+        const auto keep = [&count, s = request.polls[i].fd](FdSet* set, bool named, bool ready) {
+            if (named && ready) {
+                set->Add(s);
+                ++count;
+            }
+        };
+        const NamedIn& named = request.named[i];
+        keep(readfds, named.read, revents & (POLLIN | POLLHUP | POLLERR));
+        keep(writefds, named.write, revents & (POLLOUT | POLLERR));
+        keep(exceptfds, named.except, revents & POLLPRI);
+    }
+    return count;
 }
 
 } // namespace
@@ -115,8 +180,9 @@ std::vector<SelectEntry> SelectEntries(const FdSet* readfds, const FdSet* writef
 // rest, POSIX leaves it to the caller, who must hear when to send it.
 int PosixWinSock::Sent(TSocket s, int len, ssize_t result) {
     const int error = errno;
-    if (result >= 0 ? result < len : error == EAGAIN || error == EWOULDBLOCK)
-        selections.SendWouldBlock(s);
+    if (result >= 0 ? result < len : error == EAGAIN || error == EWOULDBLOCK) {
+        selections_.SendWouldBlock(s);
+    }
     return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
 }
 
@@ -125,17 +191,18 @@ int PosixWinSock::WSAStartup(std::uint16_t versionRequested, WSAData& data) {
     const int minor = versionRequested >> 8;
     data.wVersion = WinSockVersion11;
     data.wHighVersion = WinSockVersion11;
-    if (major < 1 || (major == 1 && minor < 1))
+    if (major < 1 || (major == 1 && minor < 1)) {
         return WSAVERNOTSUPPORTED;
+    }
     data.szDescription = "Zintra POSIX Sockets 1.1";
     data.szSystemStatus = "Running";
-    ++startups;
+    ++startups_;
     return 0;
 }
 
 int PosixWinSock::WSACleanup() {
-    int count = startups.load();
-    while (count > 0 && !startups.compare_exchange_weak(count, count - 1)) {
+    int count = startups_.load();
+    while (count > 0 && !startups_.compare_exchange_weak(count, count - 1)) {
     }
     return count > 0 ? 0 : Fail(WSANOTINITIALISED);
 }
@@ -145,23 +212,28 @@ int PosixWinSock::WSAGetLastError() {
 }
 
 bool PosixWinSock::Started() {
-    if (startups.load() > 0)
+    if (startups_.load() > 0) {
         return true;
+    }
     Fail(WSANOTINITIALISED);
     return false;
 }
 
 TSocket PosixWinSock::socket(int af, int type, int protocol) {
-    if (!Started())
+    if (!Started()) {
         return INVALID_SOCKET;
-    if (af != WsAfInet)
+    }
+    if (af != WsAfInet) {
         return Fail(WSAEAFNOSUPPORT);
-    if (type != WsSockStream && type != WsSockDgram)
-        return Fail(10044); // WSAESOCKTNOSUPPORT
+    }
+    if (type != WsSockStream && type != WsSockDgram) {
+        return Fail(WSAESOCKTNOSUPPORT);
+    }
     const int posixType = type == WsSockStream ? SOCK_STREAM : SOCK_DGRAM;
     const int s = ::socket(AF_INET, posixType | SOCK_CLOEXEC, protocol);
-    if (s < 0)
+    if (s < 0) {
         return FailFromErrno();
+    }
     if (type == WsSockStream) {
         // A new listener may take a port whose earlier connections still linger, as on WinSock.
         const int on = 1;
@@ -171,30 +243,34 @@ TSocket PosixWinSock::socket(int af, int type, int protocol) {
 }
 
 int PosixWinSock::bind(TSocket s, const SockAddrIn& name, int nameLen) {
-    if (nameLen < int(sizeof(SockAddrIn)))
+    if (nameLen < int(sizeof(SockAddrIn))) {
         return Fail(WSAEFAULT);
+    }
     const sockaddr_in address = ToPosix(name);
     return ResultOrFailure(::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address));
 }
 
 int PosixWinSock::listen(TSocket s, int backlog) {
-    if (::listen(s, backlog) != 0)
+    if (::listen(s, backlog) != 0) {
         return FailFromErrno();
-    selections.Listening(s);
+    }
+    selections_.Listening(s);
     return 0;
 }
 
 TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
-    if (addr && (!addrLen || *addrLen < int(sizeof(SockAddrIn))))
+    if (addr && (!addrLen || *addrLen < int(sizeof(SockAddrIn)))) {
         return Fail(WSAEFAULT);
+    }
     sockaddr_in peer{};
     socklen_t peerLen = sizeof peer;
     const int result = Resumed(
         [&] { return ::accept4(s, reinterpret_cast<sockaddr*>(&peer), &peerLen, SOCK_CLOEXEC); });
     const int error = errno;
-    selections.Accepted(s, result < 0 && error != EAGAIN && error != EWOULDBLOCK);
-    if (result < 0)
+    selections_.Accepted(s, result < 0 && error != EAGAIN && error != EWOULDBLOCK);
+    if (result < 0) {
         return Fail(WinSockErrorFromErrno(error));
+    }
     if (addr) {
         FromPosix(peer, *addr);
         *addrLen = sizeof(SockAddrIn);
@@ -204,44 +280,51 @@ TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
 
 int PosixWinSock::shutdown(TSocket s, int how) {
     static constexpr int posixHow[] = {SHUT_RD, SHUT_WR, SHUT_RDWR};
-    if (how < SD_RECEIVE || how > SD_BOTH)
+    if (how < SD_RECEIVE || how > SD_BOTH) {
         return Fail(WSAEINVAL);
+    }
     return ResultOrFailure(::shutdown(s, posixHow[how]));
 }
 
 int PosixWinSock::closesocket(TSocket s) {
-    if (s < 0)
+    if (s < 0) {
         return Fail(WSAENOTSOCK);
-    selections.End(s);
+    }
+    selections_.End(s);
     return ResultOrFailure(::close(s));
 }
 
 int PosixWinSock::WSAAsyncSelect(TSocket s, QObject* target, unsigned msg, long mask) {
-    if (mask != 0 && !target)
+    if (mask != 0 && !target) {
         return Fail(WSAEINVAL);
+    }
     if (mask != 0) {
         std::uint32_t nonBlocking = 1;
-        if (ioctlsocket(s, WsFionbio, &nonBlocking) != 0)
+        if (ioctlsocket(s, WsFionbio, &nonBlocking) != 0) {
             return SOCKET_ERROR;
+        }
     }
-    selections.Select(s, target, msg, mask);
+    selections_.Select(s, target, msg, mask);
     return 0;
 }
 
 int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) {
-    if (!argp)
+    if (!argp) {
         return Fail(WSAEFAULT);
+    }
     if (cmd == WsFionbio) {
         const int flags = ::fcntl(s, F_GETFL);
-        if (flags < 0)
+        if (flags < 0) {
             return FailFromErrno();
+        }
         const int wanted = *argp ? flags | O_NONBLOCK : flags & ~O_NONBLOCK;
         return ResultOrFailure(::fcntl(s, F_SETFL, wanted));
     }
     if (cmd == WsFionread) {
         int waiting = 0;
-        if (::ioctl(s, FIONREAD, &waiting) < 0)
+        if (::ioctl(s, FIONREAD, &waiting) < 0) {
             return FailFromErrno();
+        }
         *argp = std::uint32_t(waiting);
         return 0;
     }
@@ -249,28 +332,33 @@ int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp)
 }
 
 int PosixWinSock::send(TSocket s, const char* buf, int len, int flags) {
-    if (len < 0)
+    if (len < 0) {
         return Fail(WSAEINVAL);
+    }
     return Sent(s, len, Resumed([&] { return ::send(s, buf, len, flags | MSG_NOSIGNAL); }));
 }
 
 int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
-    if (len < 0)
+    if (len < 0) {
         return Fail(WSAEINVAL);
+    }
     const ssize_t result = Resumed([&] { return ::recv(s, buf, len, flags); });
     const int error = errno;
-    selections.Received(s);
+    selections_.Received(s);
     return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
 }
 
 int PosixWinSock::sendto(TSocket s, const char* buf, int len, int flags, const SockAddrIn* to,
                          int toLen) {
-    if (len < 0)
+    if (len < 0) {
         return Fail(WSAEINVAL);
-    if (!to)
+    }
+    if (!to) {
         return send(s, buf, len, flags);
-    if (toLen < int(sizeof(SockAddrIn)))
+    }
+    if (toLen < int(sizeof(SockAddrIn))) {
         return Fail(WSAEFAULT);
+    }
     const sockaddr_in address = ToPosix(*to);
     return Sent(s, len, Resumed([&] {
                     return ::sendto(s, buf, len, flags | MSG_NOSIGNAL,
@@ -280,19 +368,22 @@ int PosixWinSock::sendto(TSocket s, const char* buf, int len, int flags, const S
 
 int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn* from,
                            int* fromLen) {
-    if (len < 0)
+    if (len < 0) {
         return Fail(WSAEINVAL);
-    if (from && (!fromLen || *fromLen < int(sizeof(SockAddrIn))))
+    }
+    if (from && (!fromLen || *fromLen < int(sizeof(SockAddrIn)))) {
         return Fail(WSAEFAULT);
+    }
     sockaddr_in peer{};
     socklen_t peerLen = sizeof peer;
     const ssize_t result = Resumed([&] {
         return ::recvfrom(s, buf, len, flags, reinterpret_cast<sockaddr*>(&peer), &peerLen);
     });
     const int error = errno;
-    selections.Received(s);
-    if (result < 0)
+    selections_.Received(s);
+    if (result < 0) {
         return Fail(WinSockErrorFromErrno(error));
+    }
     if (from) {
         FromPosix(peer, *from);
         *fromLen = sizeof(SockAddrIn);
@@ -302,64 +393,20 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
 
 int PosixWinSock::select(int, FdSet* readfds, FdSet* writefds, FdSet* exceptfds,
                          const TimeVal* timeout) {
-    std::vector<SelectEntry> entries = SelectEntries(readfds, writefds, exceptfds);
-    if (entries.empty())
+    SelectRequest request = BuildSelect(readfds, writefds, exceptfds);
+    if (request.polls.empty() || (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0))) {
         return Fail(WSAEINVAL);
-    if (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0))
-        return Fail(WSAEINVAL);
-
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = timeout ? Clock::now() + std::chrono::seconds(timeout->tv_sec) +
-                                        std::chrono::microseconds(timeout->tv_usec)
-                                  : Clock::time_point::max();
-    std::vector<pollfd> polls;
-    for (const SelectEntry& e : entries)
-        polls.push_back(e.poll);
-    int ready;
-    for (;;) {
-        int waitMs = -1;
-        if (timeout) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-            waitMs = int(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
-        }
-        ready = ::poll(polls.data(), polls.size(), waitMs);
-        if (ready >= 0 && (ready > 0 || !timeout || Clock::now() >= deadline))
-            break;
-        if (ready < 0 && errno != EINTR)
-            return FailFromErrno();
     }
-
-    int count = 0;
-    if (readfds)
-        readfds->fd_count = 0;
-    if (writefds)
-        writefds->fd_count = 0;
-    if (exceptfds)
-        exceptfds->fd_count = 0;
-    for (std::size_t i = 0; i < polls.size(); ++i) {
-        const short revents = polls[i].revents;
-        if (revents & POLLNVAL)
-            return Fail(WSAENOTSOCK);
-        const TSocket s = polls[i].fd;
-        if (entries[i].read && (revents & (POLLIN | POLLHUP | POLLERR))) {
-            readfds->Add(s);
-            ++count;
-        }
-        if (entries[i].write && (revents & (POLLOUT | POLLERR))) {
-            writefds->Add(s);
-            ++count;
-        }
-        if (entries[i].except && (revents & POLLPRI)) {
-            exceptfds->Add(s);
-            ++count;
-        }
+    if (WaitUntilReady(request.polls, timeout) < 0) {
+        return FailFromErrno();
     }
-    return count;
+    return WriteBack(request, readfds, writefds, exceptfds);
 }
 
 std::optional<HostEntry> PosixWinSock::gethostbyname(const std::string& name) {
-    if (!Started())
+    if (!Started()) {
         return std::nullopt;
+    }
     if (HasZeroByte(name)) {
         Fail(WSAHOST_NOT_FOUND);
         return std::nullopt;
@@ -387,8 +434,9 @@ std::optional<HostEntry> PosixWinSock::gethostbyname(const std::string& name) {
     for (const addrinfo* a = found; a; a = a->ai_next) {
         const auto* address = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
         if (std::find(entry.h_addr_list.begin(), entry.h_addr_list.end(),
-                      address->sin_addr.s_addr) == entry.h_addr_list.end())
+                      address->sin_addr.s_addr) == entry.h_addr_list.end()) {
             entry.h_addr_list.push_back(address->sin_addr.s_addr);
+        }
     }
     ::freeaddrinfo(found);
     return entry;
@@ -396,8 +444,9 @@ std::optional<HostEntry> PosixWinSock::gethostbyname(const std::string& name) {
 
 std::optional<ServEntry> PosixWinSock::getservbyname(const std::string& name,
                                                      const std::string& proto) {
-    if (!Started())
+    if (!Started()) {
         return std::nullopt;
+    }
     if (HasZeroByte(name) || HasZeroByte(proto)) {
         Fail(WSANO_DATA);
         return std::nullopt;
@@ -407,8 +456,9 @@ std::optional<ServEntry> PosixWinSock::getservbyname(const std::string& name,
     servent* found = nullptr;
     int error;
     while ((error = ::getservbyname_r(name.c_str(), proto.empty() ? nullptr : proto.c_str(), &entry,
-                                      buffer.data(), buffer.size(), &found)) == ERANGE)
+                                      buffer.data(), buffer.size(), &found)) == ERANGE) {
         buffer.resize(buffer.size() * 2);
+    }
     if (error != 0 || !found) {
         Fail(WSANO_DATA);
         return std::nullopt;
@@ -417,8 +467,9 @@ std::optional<ServEntry> PosixWinSock::getservbyname(const std::string& name,
 }
 
 std::uint32_t PosixWinSock::inet_addr(const std::string& cp) {
-    if (HasZeroByte(cp))
+    if (HasZeroByte(cp)) {
         return WsInaddrNone;
+    }
     return ::inet_addr(cp.c_str());
 }
 
@@ -428,3 +479,5 @@ std::string PosixWinSock::inet_ntoa(std::uint32_t in) {
     return std::to_string(octets[0]) + '.' + std::to_string(octets[1]) + '.' +
            std::to_string(octets[2]) + '.' + std::to_string(octets[3]);
 }
+
+} // namespace zintra

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "PosixWinSockSelect.h"
-#include "WinSock.h"
+#include "sock/PosixWinSockSelect.h"
+#include "sock/WinSock.h"
 
 #include <atomic>
 #include <sys/types.h>
+
+namespace zintra {
 
 // WinSock 1.1 on POSIX sockets: WinSock error numbers, no SIGPIPE, blocking calls that
 // a signal does not interrupt, thread-safe look-ups, and the classic address texts.
@@ -42,9 +44,11 @@ private:
     bool Started();
     int Sent(TSocket s, int len, ssize_t result);
 
-    std::atomic<int> startups{0};
-    AsyncSelections selections;
+    std::atomic<int> startups_{0};
+    AsyncSelections selections_;
 };
 
 // The WinSock number for a POSIX errno value.
 int WinSockErrorFromErrno(int errnoValue);
+
+} // namespace zintra

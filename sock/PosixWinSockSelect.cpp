@@ -1,7 +1,7 @@
-#include "PosixWinSockSelect.h"
+#include "sock/PosixWinSockSelect.h"
 
-#include "PosixWinSock.h"
-#include "SockMessage.h"
+#include "sock/PosixWinSock.h"
+#include "sock/SockMessage.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -12,6 +12,8 @@
 #include <chrono>
 #include <poll.h>
 #include <sys/socket.h>
+
+namespace zintra {
 
 namespace {
 
@@ -24,23 +26,27 @@ enum class SocketState { Idle, Connecting, Connected, Listening, Datagram };
 SocketState StateOf(TSocket s) {
     int type = 0;
     socklen_t length = sizeof type;
-    if (::getsockopt(s, SOL_SOCKET, SO_TYPE, &type, &length) == 0 && type == SOCK_DGRAM)
+    if (::getsockopt(s, SOL_SOCKET, SO_TYPE, &type, &length) == 0 && type == SOCK_DGRAM) {
         return SocketState::Datagram;
+    }
     int accepting = 0;
     length = sizeof accepting;
-    if (::getsockopt(s, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &length) == 0 && accepting)
+    if (::getsockopt(s, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &length) == 0 && accepting) {
         return SocketState::Listening;
+    }
     sockaddr_storage peer{};
     length = sizeof peer;
-    if (::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0)
+    if (::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
         return SocketState::Connected;
+    }
     // Neither connected nor listening. A connect under way shows nothing yet, and one that
     // failed shows its error, which FD_CONNECT reports; a socket that never connected only
     // hangs up.
     pollfd probe{s, POLLOUT, 0};
     ::poll(&probe, 1, 0);
-    if (probe.revents & POLLERR || !(probe.revents & (POLLHUP | POLLOUT)))
+    if (probe.revents & POLLERR || !(probe.revents & (POLLHUP | POLLOUT))) {
         return SocketState::Connecting;
+    }
     return SocketState::Idle;
 }
 
@@ -51,47 +57,48 @@ SocketState StateOf(TSocket s) {
 class AsyncSelection : public QObject {
 public:
     AsyncSelection(std::mutex& lock, TSocket s, QObject* target, unsigned msg, long mask)
-        : lock(lock), s(s), target(target), msg(msg), mask(mask), state(StateOf(s)) {
+        : lock_(lock), s_(s), target_(target), msg_(msg), mask_(mask), state_(StateOf(s)) {
         moveToThread(target->thread());
         // A new selection of a connected socket reports that it can send.
-        writeWanted = state == SocketState::Connected || state == SocketState::Datagram;
+        writeWanted_ = state_ == SocketState::Connected || state_ == SocketState::Datagram;
     }
 
     void Received() {
-        readHeld = false;
+        readHeld_ = false;
         RefreshSoon();
     }
 
     void Accepted(bool failed) {
-        readHeld = false;
-        acceptPaused = failed;
+        readHeld_ = false;
+        acceptPaused_ = failed;
         RefreshSoon();
     }
 
     void SendWouldBlock() {
-        writeWanted = true;
+        writeWanted_ = true;
         RefreshSoon();
     }
 
     void Listening() {
-        state = SocketState::Listening;
-        readHeld = false;
+        state_ = SocketState::Listening;
+        readHeld_ = false;
         RefreshSoon();
     }
 
     // Silences the selection for good and lets it go.
     void End() {
-        ended = true;
+        ended_ = true;
         if (QThread::currentThread() != thread()) {
             deleteLater();
             return;
         }
         // Off before the socket closes: a notifier must never watch a closed descriptor.
         Refresh();
-        if (inCallback)
+        if (inCallback_) {
             deleteLater();
-        else
+        } else {
             delete this;
+        }
     }
 
     // Brings the notifiers in line with the state, on the target's thread.
@@ -103,81 +110,85 @@ public:
         QMetaObject::invokeMethod(
             this,
             [this] {
-                std::lock_guard guard(lock);
+                std::lock_guard guard(lock_);
                 Refresh();
             },
             Qt::QueuedConnection);
     }
 
 private:
-    bool Watches(int events) const { return !ended && (mask & events) != 0; }
+    bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
 
     void Refresh() {
         bool read = false, write = false;
-        switch (state) {
+        switch (state_) {
         case SocketState::Idle:
             break;
         case SocketState::Connecting:
-            write = !ended;
+            write = !ended_;
             break;
         case SocketState::Listening:
-            read = Watches(FD_ACCEPT) && !readHeld && !acceptPaused;
+            read = Watches(FD_ACCEPT) && !readHeld_ && !acceptPaused_;
             break;
         case SocketState::Connected:
-            read = Watches(FD_READ | FD_CLOSE) && !readHeld && !peerClosed;
-            write = Watches(FD_WRITE) && writeWanted;
+            read = Watches(FD_READ | FD_CLOSE) && !readHeld_ && !peerClosed_;
+            write = Watches(FD_WRITE) && writeWanted_;
             break;
         case SocketState::Datagram:
-            read = Watches(FD_READ) && !readHeld;
-            write = Watches(FD_WRITE) && writeWanted;
+            read = Watches(FD_READ) && !readHeld_;
+            write = Watches(FD_WRITE) && writeWanted_;
             break;
         }
-        Switch(reader, QSocketNotifier::Read, read, &AsyncSelection::ReadReady);
-        Switch(writer, QSocketNotifier::Write, write, &AsyncSelection::WriteReady);
-        if (acceptPaused && !ended)
+        Switch(reader_, QSocketNotifier::Read, read, &AsyncSelection::ReadReady);
+        Switch(writer_, QSocketNotifier::Write, write, &AsyncSelection::WriteReady);
+        if (acceptPaused_ && !ended_) {
             RetryAcceptLater();
+        }
     }
 
     void RetryAcceptLater() {
-        if (!retry) {
-            retry = new QTimer(this);
-            retry->setSingleShot(true);
-            connect(retry, &QTimer::timeout, this, [this] {
-                std::lock_guard guard(lock);
-                acceptPaused = false;
+        if (!retry_) {
+            retry_ = new QTimer(this);
+            retry_->setSingleShot(true);
+            connect(retry_, &QTimer::timeout, this, [this] {
+                std::lock_guard guard(lock_);
+                acceptPaused_ = false;
                 Refresh();
             });
         }
-        if (!retry->isActive())
-            retry->start(AcceptRetryPause);
+        if (!retry_->isActive()) {
+            retry_->start(AcceptRetryPause);
+        }
     }
 
     void Switch(QSocketNotifier*& notifier, QSocketNotifier::Type type, bool on,
                 void (AsyncSelection::*ready)()) {
         if (!notifier && on) {
-            notifier = new QSocketNotifier(s, type, this);
+            notifier = new QSocketNotifier(s_, type, this);
             connect(notifier, &QSocketNotifier::activated, this, [this, ready] {
-                std::lock_guard guard(lock);
-                if (ended)
+                std::lock_guard guard(lock_);
+                if (ended_) {
                     return;
-                inCallback = true;
+                }
+                inCallback_ = true;
                 (this->*ready)();
                 Refresh();
-                inCallback = false;
+                inCallback_ = false;
             });
         }
-        if (notifier && notifier->isEnabled() != on)
+        if (notifier && notifier->isEnabled() != on) {
             notifier->setEnabled(on);
+        }
     }
 
     void ReadReady() {
-        switch (state) {
+        switch (state_) {
         case SocketState::Listening:
-            readHeld = true;
+            readHeld_ = true;
             Post(FD_ACCEPT, 0);
             break;
         case SocketState::Datagram:
-            readHeld = true;
+            readHeld_ = true;
             Post(FD_READ, 0);
             break;
         case SocketState::Connected:
@@ -191,89 +202,92 @@ private:
     // Data comes before the close behind it: FD_CLOSE only once nothing is left to read.
     void ConnectionReadable() {
         char byte;
-        const ssize_t n = ::recv(s, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        const ssize_t n = ::recv(s_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
         if (n > 0) {
-            readHeld = true;
+            readHeld_ = true;
             Post(FD_READ, 0);
         } else if (n == 0) {
-            peerClosed = true;
+            peerClosed_ = true;
             Post(FD_CLOSE, 0);
         } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            peerClosed = true;
+            peerClosed_ = true;
             Post(FD_CLOSE, WinSockErrorFromErrno(errno));
         }
     }
 
     void WriteReady() {
-        if (state != SocketState::Connecting) {
-            writeWanted = false;
+        if (state_ != SocketState::Connecting) {
+            writeWanted_ = false;
             Post(FD_WRITE, 0);
             return;
         }
         int error = 0;
         socklen_t length = sizeof error;
-        ::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length);
+        ::getsockopt(s_, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error != 0) {
-            state = SocketState::Idle;
+            state_ = SocketState::Idle;
             Post(FD_CONNECT, WinSockErrorFromErrno(error));
             return;
         }
-        state = SocketState::Connected;
+        state_ = SocketState::Connected;
         Post(FD_CONNECT, 0);
-        writeWanted = false;
+        writeWanted_ = false;
         Post(FD_WRITE, 0);
     }
 
     void Post(int event, int error) {
-        if (mask & event && target)
+        if (mask_ & event && target_) {
             QCoreApplication::postEvent(
-                target, new TSockMessage(msg, s, TSockMessage::MakeLParam(event, error)));
+                target_, new TSockMessage(msg_, s_, TSockMessage::MakeLParam(event, error)));
+        }
     }
 
-    std::mutex& lock;
-    const TSocket s;
-    const QPointer<QObject> target;
-    const unsigned msg;
-    const long mask;
-    SocketState state;
-    bool readHeld = false;     // FD_READ or FD_ACCEPT posted and not yet re-enabled
-    bool peerClosed = false;   // FD_CLOSE posted: nothing more comes from the peer
-    bool writeWanted = false;  // FD_WRITE to be posted once the socket can send
-    bool acceptPaused = false; // a failed accept waits before the listener asks again
-    bool ended = false;
-    bool inCallback = false;
-    QSocketNotifier* reader = nullptr;
-    QSocketNotifier* writer = nullptr;
-    QTimer* retry = nullptr;
+    std::mutex& lock_;
+    const TSocket s_;
+    const QPointer<QObject> target_;
+    const unsigned msg_;
+    const long mask_;
+    SocketState state_;
+    bool readHeld_ = false;     // FD_READ or FD_ACCEPT posted and not yet re-enabled
+    bool peerClosed_ = false;   // FD_CLOSE posted: nothing more comes from the peer
+    bool writeWanted_ = false;  // FD_WRITE to be posted once the socket can send
+    bool acceptPaused_ = false; // a failed accept waits before the listener asks again
+    bool ended_ = false;
+    bool inCallback_ = false;
+    QSocketNotifier* reader_ = nullptr;
+    QSocketNotifier* writer_ = nullptr;
+    QTimer* retry_ = nullptr;
 };
 
 void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
-    std::lock_guard guard(lock);
-    if (const auto it = selections.find(s); it != selections.end()) {
+    std::lock_guard guard(lock_);
+    if (const auto it = selections_.find(s); it != selections_.end()) {
         AsyncSelection* previous = it->second;
-        selections.erase(it);
+        selections_.erase(it);
         previous->End();
     }
-    if (mask == 0)
+    if (mask == 0) {
         return;
-    auto* selection = new AsyncSelection(lock, s, target, msg, mask);
-    selections.emplace(s, selection);
+    }
+    auto* selection = new AsyncSelection(lock_, s, target, msg, mask);
+    selections_.emplace(s, selection);
     selection->RefreshSoon();
 }
 
 void AsyncSelections::End(TSocket s) {
-    std::lock_guard guard(lock);
-    if (const auto it = selections.find(s); it != selections.end()) {
+    std::lock_guard guard(lock_);
+    if (const auto it = selections_.find(s); it != selections_.end()) {
         AsyncSelection* selection = it->second;
-        selections.erase(it);
+        selections_.erase(it);
         selection->End();
     }
 }
 
 template <typename Change> void AsyncSelections::Update(TSocket s, Change change) {
-    std::lock_guard guard(lock);
-    if (const auto it = selections.find(s); it != selections.end())
+    std::lock_guard guard(lock_);
+    if (const auto it = selections_.find(s); it != selections_.end()) {
         change(*it->second);
+    }
 }
 
 void AsyncSelections::Received(TSocket s) {
@@ -291,3 +305,5 @@ void AsyncSelections::SendWouldBlock(TSocket s) {
 void AsyncSelections::Listening(TSocket s) {
     Update(s, [](AsyncSelection& selection) { selection.Listening(); });
 }
+
+} // namespace zintra

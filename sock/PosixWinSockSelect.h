@@ -1,9 +1,11 @@
 #pragma once
 
-#include "WinSock.h"
+#include "sock/WinSock.h"
 
 #include <mutex>
 #include <unordered_map>
+
+namespace zintra {
 
 class AsyncSelection;
 
@@ -33,6 +35,8 @@ public:
 private:
     template <typename Change> void Update(TSocket s, Change change);
 
-    std::mutex lock;
-    std::unordered_map<TSocket, AsyncSelection*> selections;
+    std::mutex lock_;
+    std::unordered_map<TSocket, AsyncSelection*> selections_;
 };
+
+} // namespace zintra

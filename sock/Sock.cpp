@@ -1,9 +1,11 @@
-#include "Sock.h"
+#include "sock/Sock.h"
 
-#include "SockStream.h"
-#include "SockThread.h"
+#include "sock/SockStream.h"
+#include "sock/SockThread.h"
 
 #include <QPainter>
+
+namespace zintra {
 
 namespace {
 
@@ -13,21 +15,21 @@ QImage LoadGlyph(const char* name) {
 
 } // namespace
 
-TSock::TSock(QObject* Owner) : TComponent(Owner), stream(std::make_unique<TSockStream>(*this)) {
+TSock::TSock(QObject* Owner) : TComponent(Owner), stream_(std::make_unique<TSockStream>(*this)) {
     if (ComponentState().Designing) {
-        tcpGlyph = LoadGlyph("TCP");
-        udpGlyph = LoadGlyph("UDP");
-        listenGlyph = LoadGlyph("LISTEN");
-        glyph = &tcpGlyph;
-        width = glyph->width();
-        height = glyph->height();
+        tcpGlyph_ = LoadGlyph("TCP");
+        udpGlyph_ = LoadGlyph("UDP");
+        listenGlyph_ = LoadGlyph("LISTEN");
+        glyph_ = &tcpGlyph_;
+        width_ = glyph_->width();
+        height_ = glyph_->height();
     } else {
-        visible = false;
+        visible_ = false;
     }
 }
 
 TSock::~TSock() {
-    if (listen || connected) {
+    if (listen_ || connected_) {
         // A destructor cannot pass a failure on: a handler's exception during this last
         // report is dropped so that the owner can finish tearing down.
         try {
@@ -39,115 +41,131 @@ TSock::~TSock() {
 }
 
 void TSock::AfterLoad() {
-    if (ComponentState().Designing)
+    if (ComponentState().Designing) {
         return;
-    SetBlocking(blocking);
-    if (listen) {
-        listen = false;
+    }
+    SetBlocking(blocking_);
+    if (listen_) {
+        listen_ = false;
         SetListen(true);
     }
 }
 
 void TSock::SetSocketType(TSocketType value) {
     if (ComponentState().Designing) {
-        if (value == stDatagram && listen)
+        if (value == stDatagram && listen_) {
             SetListen(false);
-        socketType = value;
+        }
+        socketType_ = value;
         UpdateGlyph();
         return;
     }
-    if (listen)
+    if (listen_) {
         throw ESockException("SocketType - Can't Assign Socket Type While Listening");
-    if (connected)
+    }
+    if (connected_) {
         throw ESockException("SocketType - Can't Assign Socket Type While Connected");
-    socketType = value;
+    }
+    socketType_ = value;
 }
 
 void TSock::SetHostName(const std::string& value) {
-    if (socketType == stStream && connected)
+    if (socketType_ == stStream && connected_) {
         DoInfo(siLookUp, "Setting HostName While Connected Has No Effect");
-    hostName = value;
-    if (socketType == stDatagram && connected) {
+    }
+    hostName_ = value;
+    if (socketType_ == stDatagram && connected_) {
         const std::uint32_t address = LookupHost(value);
-        const std::uint16_t port = LookupPort(portName);
-        destAddr.sin_family = WsAfInet;
-        destAddr.sin_port = port;
-        destAddr.sin_addr = address;
+        const std::uint16_t port = LookupPort(portName_);
+        destAddr_.sin_family = WsAfInet;
+        destAddr_.sin_port = port;
+        destAddr_.sin_addr = address;
     }
 }
 
 void TSock::SetPortName(const std::string& value) {
-    if (connected)
+    if (connected_) {
         DoInfo(siLookUp, "Setting PortName While Connected Has No Effect");
-    portName = value;
+    }
+    portName_ = value;
 }
 
 void TSock::SetLocalPortName(const std::string& value) {
-    if (connected)
+    if (connected_) {
         DoInfo(siLookUp, "Setting LocalPortName While Connected Has No Effect");
-    localPortName = value;
+    }
+    localPortName_ = value;
 }
 
 void TSock::Attach(TSocket handle) {
-    if (handle == INVALID_SOCKET)
+    if (handle == INVALID_SOCKET) {
         throw ESockException("Attach - Socket Not Connected");
-    if (socketHandle != INVALID_SOCKET || listen)
+    }
+    if (socketHandle_ != INVALID_SOCKET || listen_) {
         throw ESockException("Attach - Socket Already In Use");
-    socketHandle = handle;
-    SetBlocking(blocking);
-    connected = true;
+    }
+    socketHandle_ = handle;
+    SetBlocking(blocking_);
+    connected_ = true;
 }
 
 bool TSock::Close() {
     const bool closed = ReleaseSocket();
-    connected = false;
-    if (!listen)
+    connected_ = false;
+    if (!listen_) {
         DoInfo(siClose, "Socket Closed");
-    listen = false;
+    }
+    listen_ = false;
     return closed;
 }
 
 bool TSock::ReleaseSocket() {
-    std::lock_guard guard(handleLock);
-    const bool closed = WinSockLayer().closesocket(socketHandle) == 0;
-    socketHandle = INVALID_SOCKET;
+    std::lock_guard guard(handleLock_);
+    const bool closed = WinSockLayer().closesocket(socketHandle_) == 0;
+    socketHandle_ = INVALID_SOCKET;
     return closed;
 }
 
 void TSock::AbortConnection() {
-    std::lock_guard guard(handleLock);
-    if (socketHandle != INVALID_SOCKET)
-        WinSockLayer().shutdown(socketHandle, SD_BOTH);
+    std::lock_guard guard(handleLock_);
+    if (socketHandle_ != INVALID_SOCKET) {
+        WinSockLayer().shutdown(socketHandle_, SD_BOTH);
+    }
 }
 
 void TSock::DoInfo(TSocketInfo kind, const std::string& text) {
-    if (OnInfo)
+    if (OnInfo) {
         OnInfo(this, kind, text);
+    }
 }
 
 void TSock::UpdateGlyph() {
-    if (socketType == stDatagram)
-        glyph = &udpGlyph;
-    else if (listen)
-        glyph = &listenGlyph;
-    else
-        glyph = &tcpGlyph;
+    if (socketType_ == stDatagram) {
+        glyph_ = &udpGlyph_;
+    } else if (listen_) {
+        glyph_ = &listenGlyph_;
+    } else {
+        glyph_ = &tcpGlyph_;
+    }
     emit RepaintRequested();
 }
 
 void TSock::SetBounds(int newLeft, int newTop, int newWidth, int newHeight) {
-    left = newLeft;
-    top = newTop;
-    width = newWidth;
-    height = newHeight;
+    left_ = newLeft;
+    top_ = newTop;
+    width_ = newWidth;
+    height_ = newHeight;
     // In design mode the component keeps the size of its picture.
     if (ComponentState().Designing) {
-        width = glyph->width();
-        height = glyph->height();
+        width_ = glyph_->width();
+        height_ = glyph_->height();
     }
 }
 
 void TSock::Paint(QPainter& canvas) const {
-    if (ComponentState().Designing)
-        canvas.drawImage(0, 0, *glyph);
+    if (ComponentState().Designing) {
+        canvas.drawImage(0, 0, *glyph_);
+    }
 }
+
+} // namespace zintra

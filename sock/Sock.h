@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ByteQueue.h"
-#include "Component.h"
-#include "SockExceptions.h"
-#include "SockTypes.h"
-#include "WinSock.h"
+#include "sock/ByteQueue.h"
+#include "sock/Component.h"
+#include "sock/SockExceptions.h"
+#include "sock/SockTypes.h"
+#include "sock/WinSock.h"
 
 #include <QImage>
 #include <QPointer>
@@ -15,6 +15,9 @@
 #include <vector>
 
 class QPainter;
+
+namespace zintra {
+
 class TSockMessage;
 class TSockStream;
 class TSockThread;
@@ -41,25 +44,25 @@ public:
     void ApplyStoredProperty(const StoredProperty& property) override;
 
     // Published properties, in the order a form stores them.
-    TSocketType SocketType() const { return socketType; }
+    TSocketType SocketType() const { return socketType_; }
     void SetSocketType(TSocketType value);
-    const std::string& HostName() const { return hostName; }
+    const std::string& HostName() const { return hostName_; }
     void SetHostName(const std::string& value);
-    const std::string& PortName() const { return portName; }
+    const std::string& PortName() const { return portName_; }
     void SetPortName(const std::string& value);
-    const std::string& LocalPortName() const { return localPortName; }
+    const std::string& LocalPortName() const { return localPortName_; }
     void SetLocalPortName(const std::string& value);
-    bool Blocking() const { return blocking; }
+    bool Blocking() const { return blocking_; }
     void SetBlocking(bool value);
-    bool AutoAccept() const { return autoAccept; }
-    void SetAutoAccept(bool value) { autoAccept = value; }
-    bool Listen() const { return listen; }
+    bool AutoAccept() const { return autoAccept_; }
+    void SetAutoAccept(bool value) { autoAccept_ = value; }
+    bool Listen() const { return listen_; }
     void SetListen(bool value);
-    TLineBreak LineBreak() const { return lineBreak; }
-    void SetLineBreak(TLineBreak value) { lineBreak = value; }
+    TLineBreak LineBreak() const { return lineBreak_; }
+    void SetLineBreak(TLineBreak value) { lineBreak_ = value; }
     // Seconds a blocking receive waits; negative waits without limit.
-    std::int32_t BlockingTimeout() const { return blockingTimeout; }
-    void SetBlockingTimeout(std::int32_t value) { blockingTimeout = value; }
+    std::int32_t BlockingTimeout() const { return blockingTimeout_; }
+    void SetBlockingTimeout(std::int32_t value) { blockingTimeout_ = value; }
 
     TNotifyEvent OnConnect;
     TNotifyEvent OnDisconnect;
@@ -69,13 +72,13 @@ public:
     TNotifyEvent OnAccept;
     TNotifyAutoEvent OnAutoAccept;
 
-    TSocket SocketHandle() const { return socketHandle; }
-    bool Connected() const { return connected; }
-    const ByteQueue& InBuffer() const { return inBuffer; }
-    const ByteQueue& OutBuffer() const { return outBuffer; }
-    const SockAddrIn& DestAddr() const { return destAddr; }
-    const SockAddrIn& PeerAddr() const { return peerAddr; }
-    TSockStream& Stream() { return *stream; }
+    TSocket SocketHandle() const { return socketHandle_; }
+    bool Connected() const { return connected_; }
+    const ByteQueue& InBuffer() const { return inBuffer_; }
+    const ByteQueue& OutBuffer() const { return outBuffer_; }
+    const SockAddrIn& DestAddr() const { return destAddr_; }
+    const SockAddrIn& PeerAddr() const { return peerAddr_; }
+    TSockStream& Stream() { return *stream_; }
 
     // Takes over a connected socket (of the component's SocketType) into an idle component,
     // which then owns it and is Connected.
@@ -87,7 +90,7 @@ public:
     void AbortConnection();
     // The form whose window the component's notifications go through: given by the Blocking
     // setter to a component that gets a socket without having one.
-    QObject* ParentControl() const { return parentControl; }
+    QObject* ParentControl() const { return parentControl_; }
     void DoInfo(TSocketInfo kind, const std::string& text);
 
     // The IPv4 address (network order) of a host name or dotted address; 0 for "".
@@ -103,17 +106,17 @@ public:
     std::string PeerAddressText() const;
 
     // The design-time picture and the bounds a form places the component in.
-    const QImage& Glyph() const { return *glyph; }
-    int Left() const { return left; }
-    int Top() const { return top; }
-    int Width() const { return width; }
-    int Height() const { return height; }
-    bool Visible() const { return visible; }
+    const QImage& Glyph() const { return *glyph_; }
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Visible() const { return visible_; }
     void SetBounds(int newLeft, int newTop, int newWidth, int newHeight);
     void Paint(QPainter& canvas) const;
 
     // The handler of socket notifications (WM_SOCK) on the window thread.
-    void WMSock(TSockMessage& Message);
+    void WMSock(const TSockMessage& Message);
 
 signals:
     // The picture changed; a form that shows the component draws it again.
@@ -126,6 +129,10 @@ private:
     friend class TSockStream;
 
     void UpdateGlyph();
+    // The events WinSock is to report for the socket: listening, or as the component stands.
+    long NotificationMask(bool listening) const;
+    // Asks WinSock for those events (making the socket blocking when there are none).
+    void SelectNotifications(bool listening);
     void StartListening();
     void CloseQuietly();
     // Closes the socket and forgets it; true when WinSock closed one.
@@ -140,31 +147,33 @@ private:
     std::string ReceiveBlockingStream(int readSize);
     void SendBlocking(std::string_view data);
 
-    SockAddrIn destAddr;
-    SockAddrIn peerAddr;
-    QImage tcpGlyph, udpGlyph, listenGlyph, noGlyph;
-    const QImage* glyph = &noGlyph;
-    std::array<char, RecvAreaSize> recvArea;
-    TSocketType socketType = stStream;
-    TLineBreak lineBreak = lbSmart;
-    std::string hostName;
-    std::string portName;
-    std::string localPortName = "-1";
-    TSocket socketHandle = INVALID_SOCKET;
-    ByteQueue inBuffer;
-    ByteQueue outBuffer;
+    SockAddrIn destAddr_;
+    SockAddrIn peerAddr_;
+    QImage tcpGlyph_, udpGlyph_, listenGlyph_, noGlyph_;
+    const QImage* glyph_ = &noGlyph_;
+    std::array<char, RecvAreaSize> recvArea_;
+    TSocketType socketType_ = stStream;
+    TLineBreak lineBreak_ = lbSmart;
+    std::string hostName_;
+    std::string portName_;
+    std::string localPortName_ = "-1";
+    TSocket socketHandle_ = INVALID_SOCKET;
+    ByteQueue inBuffer_;
+    ByteQueue outBuffer_;
     // Caller's bytes that a blocking Send is sending and that come before OutBuffer.
-    std::string_view unsentFront;
-    bool listen = false;
-    bool blocking = false;
-    bool autoAccept = false;
-    bool connected = false;
-    std::int32_t blockingTimeout = 0;
-    std::unique_ptr<TSockStream> stream;
-    int left = 0, top = 0, width = 0, height = 0;
-    bool visible = true;
-    QPointer<QObject> parentControl;
+    std::string_view unsentFront_;
+    bool listen_ = false;
+    bool blocking_ = false;
+    bool autoAccept_ = false;
+    bool connected_ = false;
+    std::int32_t blockingTimeout_ = 0;
+    std::unique_ptr<TSockStream> stream_;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool visible_ = true;
+    QPointer<QObject> parentControl_;
     // Guards SocketHandle where another thread may shut the connection down meanwhile.
-    std::mutex handleLock;
-    std::vector<std::unique_ptr<TSockThread>> acceptThreads;
+    std::mutex handleLock_;
+    std::vector<std::unique_ptr<TSockThread>> acceptThreads_;
 };
+
+} // namespace zintra

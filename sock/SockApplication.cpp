@@ -1,8 +1,10 @@
-#include "SockApplication.h"
+#include "sock/SockApplication.h"
 
 #include <QObject>
 #include <QPointer>
 #include <iostream>
+
+namespace zintra {
 
 namespace {
 
@@ -25,8 +27,11 @@ void SetNotificationFailureView(NotificationFailureView view) {
 }
 
 void ShowNotificationFailure(const std::exception& failure) {
-    if (failureView)
+    if (failureView) {
         failureView(failure);
-    else
+    } else {
         std::cerr << failure.what() << std::endl;
+    }
 }
+
+} // namespace zintra

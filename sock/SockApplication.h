@@ -5,6 +5,8 @@
 
 class QObject;
 
+namespace zintra {
+
 // What the application hands the socket unit at start-up.
 
 // The application's first form: the parent given to a component that gets a socket without
@@ -18,3 +20,5 @@ QObject* ApplicationFirstForm();
 using NotificationFailureView = std::function<void(const std::exception& failure)>;
 void SetNotificationFailureView(NotificationFailureView view);
 void ShowNotificationFailure(const std::exception& failure);
+
+} // namespace zintra

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+namespace zintra {
+
 // Each failure class of the socket unit carries one message text; ClassName is what a report
 // of an unhandled failure shows.
 
@@ -26,3 +28,5 @@ public:
     static constexpr const char* ClassName = "EWriteError";
     using std::runtime_error::runtime_error;
 };
+
+} // namespace zintra

@@ -1,64 +1,64 @@
-#include "ErrorName.h"
-#include "Sock.h"
-#include "SockThread.h"
+#include "sock/ErrorName.h"
+#include "sock/Sock.h"
+#include "sock/SockThread.h"
 
 #include <algorithm>
 
+namespace zintra {
+
 void TSock::SetListen(bool value) {
     if (ComponentState().Designing) {
-        listen = value;
-        if (value && socketType == stDatagram)
+        listen_ = value;
+        if (value && socketType_ == stDatagram) {
             SetSocketType(stStream);
-        else
+        } else {
             UpdateGlyph();
+        }
         return;
     }
     if (ComponentState().Reading) {
-        listen = value;
+        listen_ = value;
         return;
     }
-    const bool old = listen;
-    if (socketHandle != INVALID_SOCKET && !old) {
-        listen = false;
+    if (socketHandle_ != INVALID_SOCKET && !listen_) {
         throw ESockException("Listen - Socket Already In Use");
     }
-    if (socketType == stDatagram && value) {
-        listen = false;
+    if (socketType_ == stDatagram && value) {
+        // A Listen stored for a datagram socket is dropped with the failure.
+        listen_ = false;
         throw ESockException("Listen - Cannot Listen On A Datagram Socket");
     }
-    listen = value;
     if (!value) {
+        // A listener that stops is closed as any socket, and says so.
+        listen_ = false;
         Close();
         DoInfo(siListen, "Listening Stopped");
-    } else if (old) {
+    } else if (listen_) {
         DoInfo(siListen, "Listening Already Running");
     } else {
         StartListening();
     }
 }
 
-// A start that fails closes the socket it made and leaves the component idle, so that a
-// later start can succeed once the port is free.
+// The component listens once its socket does: a start that fails closes the socket it made and
+// leaves the component idle, so that a later start can succeed once the port is free.
 void TSock::StartListening() {
     WinSock& layer = WinSockLayer();
-    listen = false;
     const TSocket s = layer.socket(WsAfInet, WsSockStream, 0);
-    if (s == INVALID_SOCKET)
+    if (s == INVALID_SOCKET) {
         throw ESockException("Listen - Error Binding Socket");
-    socketHandle = s;
+    }
+    socketHandle_ = s;
     SockAddrIn address;
     address.sin_family = WsAfInet;
     address.sin_addr = NetLong(WsInaddrAny);
     try {
-        address.sin_port = LookupPort(portName);
+        address.sin_port = LookupPort(portName_);
     } catch (...) {
         CloseQuietly();
         throw;
     }
-    // Listen is true while the mode is chosen, so that FD_ACCEPT is asked for.
-    listen = true;
-    SetBlocking(blocking);
-    listen = false;
+    SelectNotifications(/*listening=*/true);
     if (layer.bind(s, address, sizeof address) != 0) {
         CloseQuietly();
         throw ESockException("Listen - Error Binding Socket");
@@ -67,21 +67,21 @@ void TSock::StartListening() {
         CloseQuietly();
         throw ESockException("Listen - Error Starting Listen");
     }
-    listen = true;
+    listen_ = true;
     DoInfo(siListen, "Listening Started");
 }
 
 void TSock::CloseQuietly() {
     ReleaseSocket();
-    connected = false;
-    listen = false;
+    connected_ = false;
+    listen_ = false;
 }
 
 TSock* TSock::CreateAccepted(TSocket Handle) {
     auto* sock = new TSock(this);
-    sock->SetBlocking(blocking);
+    sock->SetBlocking(blocking_);
     sock->Attach(Handle);
-    sock->SetBlockingTimeout(blockingTimeout);
+    sock->SetBlockingTimeout(blockingTimeout_);
     sock->OnRead = OnRead;
     sock->OnWrite = OnWrite;
     sock->OnDisconnect = OnDisconnect;
@@ -95,36 +95,39 @@ void TSock::AcceptConnection() {
     WinSock& layer = WinSockLayer();
     SockAddrIn address;
     int length = sizeof address;
-    const TSocket s = layer.accept(socketHandle, &address, &length);
+    const TSocket s = layer.accept(socketHandle_, &address, &length);
     if (s == INVALID_SOCKET) {
-        const int code = layer.WSAGetLastError();
-        DoInfo(siError, "Error #" + std::to_string(code) + " (" + ErrorName(code) + ")");
+        DoInfo(siError, ErrorNumberText(layer.WSAGetLastError()));
         return;
     }
-    peerAddr = address;
+    peerAddr_ = address;
     TSock* newSock = CreateAccepted(s);
-    newSock->SetPortName(portName);
-    newSock->SetLocalPortName(localPortName);
+    newSock->SetPortName(portName_);
+    newSock->SetLocalPortName(localPortName_);
     newSock->SetHostName(layer.inet_ntoa(address.sin_addr));
-    if (blocking)
+    if (blocking_) {
         ServeOnAcceptThread(newSock);
-    else
+    } else {
         OnAutoAccept(this, newSock);
+    }
 }
 
 void TSock::ServeOnAcceptThread(TSock* newSock) {
     auto thread = std::make_unique<TSockThread>();
     TSockThread* started = thread.get();
     started->OnTerminate = [this, started] {
-        std::erase_if(acceptThreads, [started](const auto& t) { return t.get() == started; });
+        std::erase_if(acceptThreads_, [started](const auto& t) { return t.get() == started; });
     };
-    acceptThreads.push_back(std::move(thread));
+    acceptThreads_.push_back(std::move(thread));
     started->Start(this, newSock);
 }
 
 // The components served on accept threads are destroyed only once no thread uses them.
 void TSock::StopAcceptThreads() {
-    for (const auto& thread : acceptThreads)
+    for (const auto& thread : acceptThreads_) {
         thread->AbortConnection();
-    acceptThreads.clear();
+    }
+    acceptThreads_.clear();
 }
+
+} // namespace zintra

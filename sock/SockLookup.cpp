@@ -1,8 +1,10 @@
-#include "HostCache.h"
 #include "core/IntegerText.h"
-#include "Sock.h"
+#include "sock/HostCache.h"
+#include "sock/Sock.h"
 
 #include <optional>
+
+namespace zintra {
 
 namespace {
 
@@ -13,17 +15,21 @@ bool StartsWithDigit(const std::string& name) {
 } // namespace
 
 std::uint32_t TSock::LookupHost(const std::string& name) {
-    if (name.empty())
+    if (name.empty()) {
         return WsInaddrAny;
+    }
     DoInfo(siLookUp, "Lookup Of Host " + name);
     WinSock& layer = WinSockLayer();
-    if (StartsWithDigit(name))
+    if (StartsWithDigit(name)) {
         return layer.inet_addr(name);
-    if (const std::optional<std::uint32_t> cached = HostCache().Find(name))
+    }
+    if (const std::optional<std::uint32_t> cached = HostCache().Find(name)) {
         return *cached;
+    }
     const std::optional<HostEntry> host = layer.gethostbyname(name);
-    if (!host || host->h_addr_list.empty())
+    if (!host || host->h_addr_list.empty()) {
         throw ESockException("Host Lookup - Could Not Find Host Entry");
+    }
     const std::uint32_t address = host->h_addr_list.front();
     HostCache().Add(name, address);
     return address;
@@ -31,13 +37,17 @@ std::uint32_t TSock::LookupHost(const std::string& name) {
 
 std::uint16_t TSock::LookupPort(const std::string& name) {
     DoInfo(siLookUp, "Lookup Of Port " + name);
-    if (StartsWithDigit(name))
+    if (StartsWithDigit(name)) {
         return NetShort(std::uint16_t(zintra::StrToInt(name)));
+    }
     // An empty name names no service.
     const std::optional<ServEntry> service =
         name.empty() ? std::nullopt
-                     : WinSockLayer().getservbyname(name, socketType == stStream ? "tcp" : "udp");
-    if (!service)
+                     : WinSockLayer().getservbyname(name, socketType_ == stStream ? "tcp" : "udp");
+    if (!service) {
         throw ESockException("Port Lookup - Could Not Find Service Entry");
+    }
     return service->s_port;
 }
+
+} // namespace zintra

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "WinSock.h"
+#include "sock/WinSock.h"
 
 #include <QEvent>
 #include <cstdint>
+
+namespace zintra {
 
 // A socket notification as the event posted to its component: the message number (WM_SOCK) is
 // the event type, wParam the socket, lParam the event in its low word and the error in its high.
@@ -18,5 +20,6 @@ public:
 
     TSocket WParam;
     std::uint32_t LParam;
-    std::int64_t Result = 0;
 };
+
+} // namespace zintra

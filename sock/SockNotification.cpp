@@ -1,33 +1,53 @@
-#include "ErrorName.h"
-#include "Sock.h"
-#include "SockApplication.h"
-#include "SockMessage.h"
+#include "sock/ErrorName.h"
+#include "sock/Sock.h"
+#include "sock/SockApplication.h"
+#include "sock/SockMessage.h"
+
+namespace zintra {
 
 void TSock::SetBlocking(bool value) {
-    blocking = value;
-    if ((ComponentState().Reading && !ComponentState().Designing) || socketHandle == INVALID_SOCKET)
-        return;
-    if (!parentControl)
-        parentControl = ApplicationFirstForm();
-    WinSock& layer = WinSockLayer();
-    if (blocking && !listen) {
-        layer.WSAAsyncSelect(socketHandle, this, WM_SOCK, 0);
-        std::uint32_t nonBlocking = 0;
-        layer.ioctlsocket(socketHandle, WsFionbio, &nonBlocking);
+    blocking_ = value;
+    if ((ComponentState().Reading && !ComponentState().Designing) ||
+        socketHandle_ == INVALID_SOCKET) {
         return;
     }
-    const long mask = listen                     ? FD_ACCEPT
-                      : socketType == stDatagram ? FD_READ
-                                                 : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
-    layer.WSAAsyncSelect(socketHandle, this, WM_SOCK, mask);
+    SelectNotifications(listen_);
+}
+
+// A listener hears of waiting connections whatever Blocking says: Blocking only decides how the
+// connections it accepts are served. Any other socket hears of the events of its type, or of
+// none when it blocks.
+long TSock::NotificationMask(bool listening) const {
+    if (listening) {
+        return FD_ACCEPT;
+    }
+    if (blocking_) {
+        return 0;
+    }
+    return socketType_ == stDatagram ? FD_READ : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+}
+
+void TSock::SelectNotifications(bool listening) {
+    if (!parentControl_) {
+        parentControl_ = ApplicationFirstForm();
+    }
+    WinSock& layer = WinSockLayer();
+    const long mask = NotificationMask(listening);
+    layer.WSAAsyncSelect(socketHandle_, this, WM_SOCK, mask);
+    if (mask == 0) {
+        // Only a socket without notifications can block again.
+        std::uint32_t nonBlocking = 0;
+        layer.ioctlsocket(socketHandle_, WsFionbio, &nonBlocking);
+    }
 }
 
 // Notifications come from the event loop: a failure in their handling is shown, and the
 // program goes on.
 bool TSock::event(QEvent* e) {
     auto* message = dynamic_cast<TSockMessage*>(e);
-    if (!message || message->type() != QEvent::Type(WM_SOCK))
+    if (!message || message->type() != QEvent::Type(WM_SOCK)) {
         return TComponent::event(e);
+    }
     try {
         WMSock(*message);
     } catch (const std::exception& failure) {
@@ -38,12 +58,11 @@ bool TSock::event(QEvent* e) {
 
 // Handled against the component's state when the notification arrives, which may be after the
 // socket it concerns was closed.
-void TSock::WMSock(TSockMessage& Message) {
+void TSock::WMSock(const TSockMessage& Message) {
     const int event = int(Message.LParam & 0xFFFF);
     const int error = int(Message.LParam >> 16);
     if (error > 10000) {
-        DoInfo(siError, "Error #" + std::to_string(error) + " (" + ErrorName(error) + ")");
-        Message.Result = 0;
+        DoInfo(siError, ErrorNumberText(error));
         return;
     }
     switch (event) {
@@ -51,42 +70,50 @@ void TSock::WMSock(TSockMessage& Message) {
         ReadNotified();
         break;
     case FD_WRITE:
-        if (!outBuffer.Empty())
+        if (!outBuffer_.Empty()) {
             Send({});
+        }
         DoInfo(siSend, "Non-Blocking Outgoing Data");
-        if (OnWrite)
+        if (OnWrite) {
             OnWrite(this);
+        }
         break;
     case FD_ACCEPT:
-        if (autoAccept && OnAutoAccept)
+        if (autoAccept_ && OnAutoAccept) {
             AcceptConnection();
-        else if (OnAccept)
+        } else if (OnAccept) {
             OnAccept(this);
+        }
         break;
     case FD_CONNECT:
-        connected = true;
+        connected_ = true;
         DoInfo(siConnect, "Non-Blocking Socket Connected");
-        if (OnConnect)
+        if (OnConnect) {
             OnConnect(this);
+        }
         break;
     case FD_CLOSE:
-        if (OnDisconnect)
+        if (OnDisconnect) {
             OnDisconnect(this);
+        }
         Close();
         break;
     default:
         break;
     }
-    Message.Result = 0;
 }
 
 void TSock::ReadNotified() {
-    if (socketType == stStream) {
-        const int received = WinSockLayer().recv(socketHandle, recvArea.data(), RecvAreaSize, 0);
-        if (received > 0)
-            inBuffer.Append(std::string_view(recvArea.data(), std::size_t(received)));
+    if (socketType_ == stStream) {
+        const int received = WinSockLayer().recv(socketHandle_, recvArea_.data(), RecvAreaSize, 0);
+        if (received > 0) {
+            inBuffer_.Append(std::string_view(recvArea_.data(), std::size_t(received)));
+        }
         DoInfo(siReceive, "Non-Blocking Incoming Data");
     }
-    if (OnRead)
-        OnRead(this, std::int32_t(inBuffer.Size()));
+    if (OnRead) {
+        OnRead(this, std::int32_t(inBuffer_.Size()));
+    }
 }
+
+} // namespace zintra

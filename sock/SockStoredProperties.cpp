@@ -1,6 +1,8 @@
-#include "Sock.h"
+#include "sock/Sock.h"
 
 #include <map>
+
+namespace zintra {
 
 namespace {
 
@@ -58,7 +60,10 @@ const std::map<std::string, Setter, std::less<>>& Setters() {
 
 void TSock::ApplyStoredProperty(const StoredProperty& property) {
     const auto setter = Setters().find(property.Name);
-    if (setter == Setters().end())
+    if (setter == Setters().end()) {
         throw EReadError("Property " + property.Name + " does not exist");
+    }
     setter->second(*this, property);
 }
+
+} // namespace zintra

@@ -1,27 +1,33 @@
-#include "SockStream.h"
+#include "sock/SockStream.h"
 
-#include "Sock.h"
+#include "sock/Sock.h"
 
 #include <algorithm>
 #include <cstring>
 
+namespace zintra {
+
 std::int32_t TSockStream::Read(void* Buffer, std::int32_t Count) {
     const std::int32_t wanted = std::max(Count, 0);
-    const std::string received = sock.Receive(wanted);
+    const std::string received = sock_.Receive(wanted);
     const std::size_t placed = std::min(received.size(), std::size_t(wanted));
-    if (placed > 0)
+    if (placed > 0) {
         std::memcpy(Buffer, received.data(), placed);
+    }
     // A datagram longer than the buffer is cut, as any datagram read into a short buffer is.
-    if (placed < received.size() && sock.SocketType() == stStream)
-        sock.inBuffer.Prepend(std::string_view(received).substr(placed));
+    if (placed < received.size() && sock_.SocketType() == stStream) {
+        sock_.inBuffer_.Prepend(std::string_view(received).substr(placed));
+    }
     return std::int32_t(placed);
 }
 
 std::int32_t TSockStream::Write(const void* Buffer, std::int32_t Count) {
-    sock.Send(std::string_view(static_cast<const char*>(Buffer), std::size_t(std::max(Count, 0))));
+    sock_.Send(std::string_view(static_cast<const char*>(Buffer), std::size_t(std::max(Count, 0))));
     return Count;
 }
 
 std::int32_t TSockStream::Seek(std::int32_t, TSeekOrigin) {
     return 0;
 }
+
+} // namespace zintra

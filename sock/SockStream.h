@@ -1,13 +1,15 @@
 #pragma once
 
-#include "Stream.h"
+#include "sock/Stream.h"
+
+namespace zintra {
 
 class TSock;
 
 // A TSock as a byte stream: reading receives, writing sends. It has no position and no size.
 class TSockStream : public TStream {
 public:
-    explicit TSockStream(TSock& Sock) : sock(Sock) {}
+    explicit TSockStream(TSock& Sock) : sock_(Sock) {}
 
     // What Receive yields, at most Count bytes; a stream socket keeps the rest for the next read.
     std::int32_t Read(void* Buffer, std::int32_t Count) override;
@@ -16,5 +18,7 @@ public:
     std::int32_t Seek(std::int32_t Offset, TSeekOrigin Origin) override;
 
 private:
-    TSock& sock;
+    TSock& sock_;
 };
+
+} // namespace zintra

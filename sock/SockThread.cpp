@@ -1,31 +1,37 @@
-#include "SockThread.h"
+#include "sock/SockThread.h"
 
-#include "Sock.h"
+#include "sock/Sock.h"
+
+namespace zintra {
 
 TSockThread::~TSockThread() {
-    if (thread.joinable())
-        thread.join();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
 void TSockThread::Start(TSock* listener, TSock* newSock) {
     Listener = listener;
     NewSock = newSock;
-    newSockAlive = newSock;
-    handler = listener->OnAutoAccept;
-    thread = std::thread([this] { Execute(); });
+    newSockAlive_ = newSock;
+    handler_ = listener->OnAutoAccept;
+    thread_ = std::thread([this] { Execute(); });
 }
 
 void TSockThread::AbortConnection() {
-    if (newSockAlive)
-        newSockAlive->AbortConnection();
+    if (newSockAlive_) {
+        newSockAlive_->AbortConnection();
+    }
 }
 
 void TSockThread::Execute() {
     // A failing handler ends the run; nothing reports it, and the thread is released all the same.
     try {
-        handler(Listener, NewSock);
+        handler_(Listener, NewSock);
     } catch (...) {
     }
     QMetaObject::invokeMethod(
         Listener, [notice = OnTerminate] { notice(); }, Qt::QueuedConnection);
 }
+
+} // namespace zintra

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "SockTypes.h"
+#include "sock/SockTypes.h"
 
 #include <QPointer>
 #include <functional>
 #include <thread>
+
+namespace zintra {
 
 class TSock;
 
@@ -19,7 +21,7 @@ public:
     TSockThread(const TSockThread&) = delete;
     TSockThread& operator=(const TSockThread&) = delete;
 
-    void Start(TSock* Listener, TSock* NewSock);
+    void Start(TSock* listener, TSock* newSock);
     // Shuts the connection down, so that blocking calls of the handler on it return.
     void AbortConnection();
 
@@ -31,8 +33,10 @@ private:
     void Execute();
 
     // The handler as it was when the thread started: the listener's field may change meanwhile.
-    TNotifyAutoEvent handler;
+    TNotifyAutoEvent handler_;
     // Tells the window thread whether the application has destroyed NewSock.
-    QPointer<TSock> newSockAlive;
-    std::thread thread;
+    QPointer<TSock> newSockAlive_;
+    std::thread thread_;
 };
+
+} // namespace zintra

@@ -1,8 +1,10 @@
-#include "ErrorName.h"
-#include "Sock.h"
+#include "sock/ErrorName.h"
+#include "sock/Sock.h"
 
 #include <algorithm>
 #include <climits>
+
+namespace zintra {
 
 namespace {
 
@@ -14,145 +16,165 @@ int CallLength(std::size_t size) {
 } // namespace
 
 bool TSock::Send(std::string_view data) {
-    if (socketHandle == INVALID_SOCKET)
+    if (socketHandle_ == INVALID_SOCKET) {
         throw ESockException("Send - Socket Not Connected");
-    if (listen)
+    }
+    if (listen_) {
         throw ESockException("Send - Cannot Send On A Listener Socket");
-    if (socketType == stDatagram)
-        return SendDatagram(data, hostName);
-    if (blocking) {
+    }
+    if (socketType_ == stDatagram) {
+        return SendDatagram(data, hostName_);
+    }
+    if (blocking_) {
         SendBlocking(data);
         return true;
     }
-    outBuffer.Append(data);
-    if (outBuffer.Empty())
+    outBuffer_.Append(data);
+    if (outBuffer_.Empty()) {
         return true;
+    }
     DoInfo(siSend, "Non-Blocking Outgoing Data");
-    const std::string_view pending = outBuffer.View();
+    const std::string_view pending = outBuffer_.View();
     const int sent =
-        WinSockLayer().send(socketHandle, pending.data(), CallLength(pending.size()), 0);
-    if (sent > 0)
-        outBuffer.Drop(std::size_t(sent));
+        WinSockLayer().send(socketHandle_, pending.data(), CallLength(pending.size()), 0);
+    if (sent > 0) {
+        outBuffer_.Drop(std::size_t(sent));
+    }
     return true;
 }
 
 // A fresh buffer goes out from the caller's memory without being copied into OutBuffer first:
 // its unsent bytes count as the front of OutBuffer, and move there should sending fail.
 void TSock::SendBlocking(std::string_view data) {
-    if (outBuffer.Empty() && unsentFront.empty())
-        unsentFront = data;
-    else
-        outBuffer.Append(data);
+    if (outBuffer_.Empty() && unsentFront_.empty()) {
+        unsentFront_ = data;
+    } else {
+        outBuffer_.Append(data);
+    }
     WinSock& layer = WinSockLayer();
     try {
-        while (!unsentFront.empty() || !outBuffer.Empty()) {
-            const bool front = !unsentFront.empty();
-            const std::string_view pending = front ? unsentFront : outBuffer.View();
+        while (!unsentFront_.empty() || !outBuffer_.Empty()) {
+            const bool front = !unsentFront_.empty();
+            const std::string_view pending = front ? unsentFront_ : outBuffer_.View();
             const int sent =
-                layer.send(socketHandle, pending.data(), CallLength(pending.size()), 0);
+                layer.send(socketHandle_, pending.data(), CallLength(pending.size()), 0);
             if (sent == SOCKET_ERROR && layer.WSAGetLastError() != WSAEINPROGRESS) {
                 DoInfo(siError, "Socket Error On Send");
                 throw ESockException("Send - Socket Error");
             }
-            if (sent > 0 && front)
-                unsentFront.remove_prefix(std::size_t(sent));
-            else if (sent > 0)
-                outBuffer.Drop(std::size_t(sent));
+            if (sent > 0 && front) {
+                unsentFront_.remove_prefix(std::size_t(sent));
+            } else if (sent > 0) {
+                outBuffer_.Drop(std::size_t(sent));
+            }
             DoInfo(siSend, "Blocking Outgoing Data");
         }
     } catch (...) {
-        outBuffer.Prepend(unsentFront);
-        unsentFront = {};
+        outBuffer_.Prepend(unsentFront_);
+        unsentFront_ = {};
         throw;
     }
 }
 
 std::string TSock::Receive(std::int32_t count) {
-    if (socketHandle == INVALID_SOCKET && inBuffer.Empty())
+    if (socketHandle_ == INVALID_SOCKET && inBuffer_.Empty()) {
         throw ESockException("Receive - Socket Not Connected");
-    if (listen)
+    }
+    if (listen_) {
         throw ESockException("Receive - Cannot Receive On A Listener Socket");
+    }
     // Asking for no bytes, or for a count that means nothing, takes nothing.
-    if (count == 0 || count < -1)
+    if (count == 0 || count < -1) {
         return {};
-    if (socketType == stDatagram) {
+    }
+    if (socketType_ == stDatagram) {
         std::string address;
         return ReceiveDatagram(address);
     }
-    if (blocking)
+    if (blocking_) {
         return ReceiveBlockingStream(count == -1 || count > RecvAreaSize ? RecvAreaSize : count);
-    if (count == -1 || std::size_t(count) >= inBuffer.Size())
-        return inBuffer.TakeAll();
-    return inBuffer.Take(std::size_t(count));
+    }
+    if (count == -1 || std::size_t(count) >= inBuffer_.Size()) {
+        return inBuffer_.TakeAll();
+    }
+    return inBuffer_.Take(std::size_t(count));
 }
 
 std::string TSock::ReceiveBlockingStream(int readSize) {
-    if (connected && ReadyToRead()) {
+    if (connected_ && ReadyToRead()) {
         DoInfo(siReceive, "Blocking Incoming Data");
         WinSock& layer = WinSockLayer();
-        const int received = layer.recv(socketHandle, recvArea.data(), readSize, 0);
+        const int received = layer.recv(socketHandle_, recvArea_.data(), readSize, 0);
         if (received == SOCKET_ERROR) {
             const int code = layer.WSAGetLastError();
-            inBuffer.Clear();
+            inBuffer_.Clear();
             DoInfo(siError, "Socket Error On Receive");
             throw ESockException("Receive - Socket Error " + ErrorName(code));
         }
         if (received > 0) {
-            const std::string_view fresh(recvArea.data(), std::size_t(received));
-            if (inBuffer.Empty())
+            const std::string_view fresh(recvArea_.data(), std::size_t(received));
+            if (inBuffer_.Empty()) {
                 return std::string(fresh);
-            inBuffer.Append(fresh);
+            }
+            inBuffer_.Append(fresh);
         } else {
             DoInfo(siClose, "Socket Disconnected On Receive");
             Close();
-            if (OnDisconnect)
+            if (OnDisconnect) {
                 OnDisconnect(this);
+            }
         }
     }
-    return inBuffer.TakeAll();
+    return inBuffer_.TakeAll();
 }
 
 // Without a time limit the read itself is the wait. A limited wait asks select first, and bytes
 // already held are handed out without waiting: select then only polls for more.
 bool TSock::ReadyToRead() {
-    if (blockingTimeout < 0 && inBuffer.Empty())
+    if (blockingTimeout_ < 0 && inBuffer_.Empty()) {
         return true;
-    return WaitReadable(!inBuffer.Empty());
+    }
+    return WaitReadable(!inBuffer_.Empty());
 }
 
 bool TSock::WaitReadable(bool poll) {
     FdSet readable;
-    readable.Add(socketHandle);
-    const TimeVal wait{poll ? 0 : blockingTimeout, 0};
-    const bool limited = poll || blockingTimeout >= 0;
+    readable.Add(socketHandle_);
+    const TimeVal wait{poll ? 0 : blockingTimeout_, 0};
+    const bool limited = poll || blockingTimeout_ >= 0;
     return WinSockLayer().select(0, &readable, nullptr, nullptr, limited ? &wait : nullptr) > 0;
 }
 
 bool TSock::SendDatagram(std::string_view data, const std::string& host) {
-    if (socketHandle == INVALID_SOCKET)
+    if (socketHandle_ == INVALID_SOCKET) {
         throw ESockException("SendDatagram - Socket Not Connected");
-    if (socketType == stStream)
+    }
+    if (socketType_ == stStream) {
         throw ESockException("SendDatagram - Datagram Send Not Supported On Stream Sockets");
+    }
     SetHostName(host);
-    if (!data.empty())
-        WinSockLayer().sendto(socketHandle, data.data(), CallLength(data.size()), 0, &destAddr,
-                              sizeof destAddr);
+    if (!data.empty()) {
+        WinSockLayer().sendto(socketHandle_, data.data(), CallLength(data.size()), 0, &destAddr_,
+                              sizeof destAddr_);
+    }
     return true;
 }
 
 std::string TSock::ReceiveDatagram(std::string& address) {
-    if (socketHandle == INVALID_SOCKET)
+    if (socketHandle_ == INVALID_SOCKET) {
         throw ESockException("ReceiveDatagram - Socket Not Connected");
-    if (socketType == stStream)
+    }
+    if (socketType_ == stStream) {
         throw ESockException("ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets");
+    }
     address.clear();
     std::string data;
     if (WaitReadable(false)) {
-        int addressLength = sizeof peerAddr;
-        const int received = WinSockLayer().recvfrom(socketHandle, recvArea.data(), RecvAreaSize, 0,
-                                                     &peerAddr, &addressLength);
+        int addressLength = sizeof peerAddr_;
+        const int received = WinSockLayer().recvfrom(socketHandle_, recvArea_.data(), RecvAreaSize,
+                                                     0, &peerAddr_, &addressLength);
         if (received > 0) {
-            data.assign(recvArea.data(), std::size_t(received));
+            data.assign(recvArea_.data(), std::size_t(received));
             address = PeerAddressText();
         }
     }
@@ -160,5 +182,7 @@ std::string TSock::ReceiveDatagram(std::string& address) {
 }
 
 std::string TSock::PeerAddressText() const {
-    return WinSockLayer().inet_ntoa(peerAddr.sin_addr);
+    return WinSockLayer().inet_ntoa(peerAddr_.sin_addr);
 }
+
+} // namespace zintra

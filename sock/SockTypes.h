@@ -6,6 +6,9 @@
 #include <string>
 
 class QObject;
+
+namespace zintra {
+
 class TSock;
 
 enum TSocketType : std::uint8_t { stStream, stDatagram };
@@ -31,3 +34,5 @@ using TNotifyInfoEvent =
 // A label for each kind of info report, for applications that show or log them.
 inline const std::array<std::string, 8> SocketInfoText = {"Lookup",  "Connect", "Close",  "Listen",
                                                           "Receive", "Send",    "Accept", "Error"};
+
+} // namespace zintra

@@ -1,10 +1,12 @@
-#include "SockUnit.h"
+#include "sock/SockUnit.h"
 
-#include "HostCache.h"
-#include "SockExceptions.h"
-#include "WinSock.h"
+#include "sock/HostCache.h"
+#include "sock/SockExceptions.h"
+#include "sock/WinSock.h"
 
 #include <iostream>
+
+namespace zintra {
 
 namespace {
 
@@ -13,8 +15,9 @@ WSAData winSockData;
 } // namespace
 
 void SockUnitStartup() {
-    if (WinSockLayer().WSAStartup(WinSockVersion11, winSockData) != 0)
+    if (WinSockLayer().WSAStartup(WinSockVersion11, winSockData) != 0) {
         throw ESockException("WSAStartup - Could Not Initialize WinSock");
+    }
     HostCache().Clear();
 }
 
@@ -30,13 +33,16 @@ void ShowOnStandardError(const std::string& className, const std::string& text) 
 SockUnit::SockUnit(const StartupFailureView& show) {
     try {
         SockUnitStartup();
-        started = true;
+        started_ = true;
     } catch (const ESockException& failure) {
         show(ESockException::ClassName, failure.what());
     }
 }
 
 SockUnit::~SockUnit() {
-    if (started)
+    if (started_) {
         SockUnitShutdown();
+    }
 }
+
+} // namespace zintra

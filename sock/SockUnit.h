@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace zintra {
+
 // The socket unit's start-up: WinSock 1.1 and an empty host cache. Throws ESockException
 // "WSAStartup - Could Not Initialize WinSock" when WinSock cannot be started.
 void SockUnitStartup();
@@ -27,8 +29,10 @@ public:
     SockUnit(const SockUnit&) = delete;
     SockUnit& operator=(const SockUnit&) = delete;
 
-    bool Started() const { return started; }
+    bool Started() const { return started_; }
 
 private:
-    bool started = false;
+    bool started_ = false;
 };
+
+} // namespace zintra

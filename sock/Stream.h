@@ -2,10 +2,12 @@
 
 #include <cstdint>
 
+namespace zintra {
+
 enum TSeekOrigin : std::uint16_t { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
 
 // A byte stream: subclasses provide reading, writing and seeking; whole-buffer transfers,
-// copying, position and size are built on them.
+// position and size are built on them.
 class TStream {
 public:
     virtual ~TStream() = default;
@@ -20,7 +22,6 @@ public:
     virtual std::int64_t Seek64(std::int64_t Offset, TSeekOrigin Origin);
 
     std::int64_t Position();
-    void SetPosition(std::int64_t Pos);
     std::int64_t Size();
 
     // Exactly Count bytes, reading as often as it takes; EReadError "Stream read error" when a
@@ -29,6 +30,6 @@ public:
     // All Count bytes, writing as often as it takes; EWriteError "Stream write error" when a
     // write takes nothing.
     void WriteBuffer(const void* Buffer, std::int32_t Count);
-    // Count bytes from Source's position; Count 0 copies all of Source from its start.
-    std::int64_t CopyFrom(TStream& Source, std::int64_t Count);
 };
+
+} // namespace zintra

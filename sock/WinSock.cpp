@@ -1,13 +1,16 @@
-#include "WinSock.h"
+#include "sock/WinSock.h"
 
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
 #include <algorithm>
 #include <atomic>
 
+namespace zintra {
+
 void FdSet::Add(TSocket s) {
-    if (!Contains(s) && fd_count < Capacity)
+    if (!Contains(s) && fd_count < Capacity) {
         fd_array[fd_count++] = s;
+    }
 }
 
 bool FdSet::Contains(TSocket s) const {
@@ -35,3 +38,5 @@ WinSock& InstallWinSockLayer(WinSock& layer) {
     installed.store(&layer, std::memory_order_release);
     return previous;
 }
+
+} // namespace zintra

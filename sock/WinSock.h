@@ -4,6 +4,8 @@
 // 16-byte IPv4 address and the notification layout. PosixWinSock provides them on this
 // platform; tests install a scripted stand-in.
 
+#include "sock/WinSockErrors.h"
+
 #include <bit>
 #include <cstdint>
 #include <optional>
@@ -11,6 +13,8 @@
 #include <vector>
 
 class QObject;
+
+namespace zintra {
 
 using TSocket = std::int32_t;
 
@@ -39,29 +43,6 @@ constexpr int FD_CLOSE = 32;
 constexpr int SD_RECEIVE = 0;
 constexpr int SD_SEND = 1;
 constexpr int SD_BOTH = 2;
-
-constexpr int WSAEINTR = 10004;
-constexpr int WSAEBADF = 10009;
-constexpr int WSAEACCES = 10013;
-constexpr int WSAEFAULT = 10014;
-constexpr int WSAEINVAL = 10022;
-constexpr int WSAEMFILE = 10024;
-constexpr int WSAEWOULDBLOCK = 10035;
-constexpr int WSAEINPROGRESS = 10036;
-constexpr int WSAEALREADY = 10037;
-constexpr int WSAENOTSOCK = 10038;
-constexpr int WSAEAFNOSUPPORT = 10047;
-constexpr int WSAEADDRINUSE = 10048;
-constexpr int WSAENOBUFS = 10055;
-constexpr int WSAENOTCONN = 10057;
-constexpr int WSAECONNRESET = 10054;
-constexpr int WSAECONNREFUSED = 10061;
-constexpr int WSAVERNOTSUPPORTED = 10092;
-constexpr int WSANOTINITIALISED = 10093;
-constexpr int WSAHOST_NOT_FOUND = 11001;
-constexpr int WSATRY_AGAIN = 11002;
-constexpr int WSANO_RECOVERY = 11003;
-constexpr int WSANO_DATA = 11004;
 
 // sockaddr_in: family in host order, port and address in network order, 8 zero bytes.
 struct SockAddrIn {
@@ -109,14 +90,16 @@ struct ServEntry {
 
 // Between host and network byte order; the same swap serves both ways.
 constexpr std::uint16_t NetShort(std::uint16_t value) {
-    if constexpr (std::endian::native == std::endian::big)
+    if constexpr (std::endian::native == std::endian::big) {
         return value;
+    }
     return std::uint16_t(value >> 8 | value << 8);
 }
 
 constexpr std::uint32_t NetLong(std::uint32_t value) {
-    if constexpr (std::endian::native == std::endian::big)
+    if constexpr (std::endian::native == std::endian::big) {
         return value;
+    }
     return value >> 24 | (value >> 8 & 0xFF00) | (value << 8 & 0xFF0000) | value << 24;
 }
 
@@ -163,3 +146,5 @@ public:
 WinSock& WinSockLayer();
 // Makes layer the one in use and returns the previous one; for tests and embedders.
 WinSock& InstallWinSockLayer(WinSock& layer);
+
+} // namespace zintra

@@ -2,7 +2,7 @@
 // throughput with 1 and with 50 clients, and round trips per second with 100-byte messages.
 // Every figure is also given as a ratio of the floor's.
 
-#include "LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -18,6 +18,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace zintra {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -26,49 +28,56 @@ using Clock = std::chrono::steady_clock;
 int ConnectNoDelay(std::uint16_t port) {
     const int s = Connect(port);
     const int on = 1;
-    if (s >= 0)
+    if (s >= 0) {
         ::setsockopt(s, IPPROTO_TCP, 1 /* TCP_NODELAY */, &on, sizeof on);
+    }
     return s;
 }
 
 // Each client sends its bytes and reads the echo at the same time; MB/s echoed.
 double Bulk(std::uint16_t port, int clients, std::size_t bytesPerClient) {
     std::vector<int> fds;
-    for (int i = 0; i < clients; ++i)
+    for (int i = 0; i < clients; ++i) {
         fds.push_back(ConnectNoDelay(port));
+    }
     const std::string chunk(65536, 'e');
     std::vector<std::size_t> sent(fds.size()), received(fds.size());
     char buffer[65536];
     const auto start = Clock::now();
     for (std::size_t done = 0; done < fds.size();) {
         std::vector<pollfd> polls;
-        for (std::size_t i = 0; i < fds.size(); ++i)
+        for (std::size_t i = 0; i < fds.size(); ++i) {
             polls.push_back({fds[i],
                              short(received[i] < bytesPerClient
                                        ? POLLIN | (sent[i] < bytesPerClient ? POLLOUT : 0)
                                        : 0),
                              0});
+        }
         ::poll(polls.data(), polls.size(), 1000);
         for (std::size_t i = 0; i < fds.size(); ++i) {
             if (polls[i].revents & POLLOUT) {
                 const ssize_t n =
                     ::send(fds[i], chunk.data(), std::min(chunk.size(), bytesPerClient - sent[i]),
                            MSG_NOSIGNAL | MSG_DONTWAIT);
-                if (n > 0)
+                if (n > 0) {
                     sent[i] += std::size_t(n);
+                }
             }
             if (polls[i].revents & POLLIN) {
                 const ssize_t n = ::recv(fds[i], buffer, sizeof buffer, MSG_DONTWAIT);
-                if (n > 0 && (received[i] += std::size_t(n)) == bytesPerClient)
+                if (n > 0 && (received[i] += std::size_t(n)) == bytesPerClient) {
                     ++done;
-                if (n == 0)
+                }
+                if (n == 0) {
                     return 0;
+                }
             }
         }
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    for (int fd : fds)
+    for (int fd : fds) {
         ::close(fd);
+    }
     return double(bytesPerClient) * clients / seconds / 1e6;
 }
 
@@ -83,8 +92,9 @@ double RoundTrips(std::uint16_t port, std::chrono::milliseconds duration) {
         ::send(fd, message.data(), message.size(), MSG_NOSIGNAL);
         for (std::size_t got = 0; got < message.size();) {
             const ssize_t n = ::recv(fd, buffer, sizeof buffer - got, 0);
-            if (n <= 0)
+            if (n <= 0) {
                 return 0;
+            }
             got += std::size_t(n);
         }
         ++trips;
@@ -105,8 +115,9 @@ Figures Measure(const QString& program, QStringList arguments, bool portAsOption
     server.start(program, arguments);
     server.waitForStarted();
     int probe;
-    while ((probe = ConnectNoDelay(port)) < 0)
+    while ((probe = ConnectNoDelay(port)) < 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     ::close(probe);
     // The machine is shared: each figure is the best of a few runs.
     Figures figures{0, 0, 0};
@@ -122,7 +133,10 @@ Figures Measure(const QString& program, QStringList arguments, bool portAsOption
 
 } // namespace
 
+} // namespace zintra
+
 int main(int argc, char** argv) {
+    using namespace zintra;
     QCoreApplication app(argc, argv);
     const Figures floor = Measure(ECHO_FLOOR_PATH, {}, false);
     const Figures nonBlocking = Measure(SOCKECHO_PATH, {"--quiet"}, true);

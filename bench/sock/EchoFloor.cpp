@@ -13,6 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace zintra {
+
 namespace {
 
 struct Connection {
@@ -21,9 +23,13 @@ struct Connection {
 
 } // namespace
 
+} // namespace zintra
+
 int main(int argc, char** argv) {
-    if (argc != 2)
+    using namespace zintra;
+    if (argc != 2) {
         return 2;
+    }
     std::signal(SIGPIPE, SIG_IGN);
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
@@ -32,14 +38,16 @@ int main(int argc, char** argv) {
     address.sin_family = AF_INET;
     address.sin_port = htons(std::uint16_t(std::atoi(argv[1])));
     if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 128) != 0)
+        ::listen(listener, 128) != 0) {
         return 1;
+    }
     std::vector<pollfd> polls{{listener, POLLIN, 0}};
     std::vector<Connection> connections(1);
     char buffer[32768];
     for (;;) {
-        if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR)
+        if (::poll(polls.data(), polls.size(), -1) < 0 && errno != EINTR) {
             return 1;
+        }
         if (polls[0].revents & POLLIN) {
             const int s = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK);
             if (s >= 0) {
@@ -53,17 +61,19 @@ int main(int argc, char** argv) {
             bool closed = false;
             if (p.revents & (POLLIN | POLLHUP | POLLERR)) {
                 const ssize_t n = ::recv(p.fd, buffer, sizeof buffer, 0);
-                if (n > 0)
+                if (n > 0) {
                     c.pending.append(buffer, std::size_t(n));
-                else if (n == 0 || errno != EAGAIN)
+                } else if (n == 0 || errno != EAGAIN) {
                     closed = true;
+                }
             }
             if (!closed && !c.pending.empty()) {
                 const ssize_t n = ::send(p.fd, c.pending.data(), c.pending.size(), MSG_NOSIGNAL);
-                if (n > 0)
+                if (n > 0) {
                     c.pending.erase(0, std::size_t(n));
-                else if (n < 0 && errno != EAGAIN)
+                } else if (n < 0 && errno != EAGAIN) {
                     closed = true;
+                }
             }
             if (closed) {
                 ::close(p.fd);

@@ -1,8 +1,8 @@
 // Blocking throughput of one TSock sending to another over loopback, against the same transfer
 // with plain POSIX send and recv in 32 KiB reads (the floor).
 
-#include "Sock.h"
-#include "SockUnit.h"
+#include "sock/Sock.h"
+#include "sock/SockUnit.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -12,6 +12,8 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+
+namespace zintra {
 
 namespace {
 
@@ -32,12 +34,14 @@ Pair LoopbackPair() {
     socklen_t length = sizeof address;
     if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener, 1) != 0 ||
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         throw std::runtime_error("loopback listener");
+    }
     Pair pair;
     pair.client = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (::connect(pair.client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    if (::connect(pair.client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         throw std::runtime_error("loopback connect");
+    }
     pair.server = ::accept(listener, nullptr, nullptr);
     ::close(listener);
     return pair;
@@ -53,19 +57,22 @@ void PosixFloor(benchmark::State& state) {
                 const ssize_t n =
                     ::send(pair.client, piece.data(),
                            std::size_t(std::min<std::int64_t>(left, SendPiece)), MSG_NOSIGNAL);
-                if (n <= 0)
+                if (n <= 0) {
                     break;
+                }
                 left -= n;
             }
             ::close(pair.client);
         });
         std::int64_t received = 0;
-        for (ssize_t n; (n = ::recv(pair.server, buffer.data(), buffer.size(), 0)) > 0;)
+        for (ssize_t n; (n = ::recv(pair.server, buffer.data(), buffer.size(), 0)) > 0;) {
             received += n;
+        }
         sender.join();
         ::close(pair.server);
-        if (received != TransferBytes)
+        if (received != TransferBytes) {
             state.SkipWithError("short transfer");
+        }
     }
     state.SetBytesProcessed(state.iterations() * TransferBytes);
 }
@@ -82,16 +89,19 @@ void ComponentToComponent(benchmark::State& state) {
         sending.Attach(pair.client);
         receiving.Attach(pair.server);
         std::thread sender([&] {
-            for (std::int64_t sent = 0; sent < TransferBytes; sent += SendPiece)
+            for (std::int64_t sent = 0; sent < TransferBytes; sent += SendPiece) {
                 sending.Send(piece);
+            }
             sending.Close();
         });
         std::int64_t received = 0;
-        while (receiving.Connected())
+        while (receiving.Connected()) {
             received += std::int64_t(receiving.Receive(-1).size());
+        }
         sender.join();
-        if (received != TransferBytes)
+        if (received != TransferBytes) {
             state.SkipWithError("short transfer");
+        }
     }
     state.SetBytesProcessed(state.iterations() * TransferBytes);
 }
@@ -113,10 +123,14 @@ BENCHMARK(ComponentToComponent)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
+} // namespace zintra
+
 int main(int argc, char** argv) {
+    using namespace zintra;
     SockUnit unit;
-    if (!unit.Started())
+    if (!unit.Started()) {
         return SockUnit::FailureExitStatus;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,6 +1,8 @@
-#include "EchoOptions.h"
+#include "examples/sockecho/EchoOptions.h"
 
 #include "core/IntegerText.h"
+
+namespace zintra {
 
 std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& arguments,
                                             std::string& error) {
@@ -38,3 +40,5 @@ std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& argu
     }
     return options;
 }
+
+} // namespace zintra

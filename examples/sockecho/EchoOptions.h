@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace zintra {
+
 // sockecho --port PORT [--blocking] [--timeout SECONDS] [--quiet]
 struct EchoOptions {
     std::string Port;
@@ -21,3 +23,5 @@ inline constexpr const char* EchoUsage =
 // when it cannot be understood.
 std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& arguments,
                                             std::string& error);
+
+} // namespace zintra

@@ -1,13 +1,15 @@
-#include "EchoServer.h"
+#include "examples/sockecho/EchoServer.h"
 
-#include "Sock.h"
+#include "sock/Sock.h"
 
 #include <QScopeGuard>
 #include <cstdio>
 
+namespace zintra {
+
 EchoServer::EchoServer(const EchoOptions& options)
-    : quiet(options.Quiet), listener(std::make_unique<TSock>(nullptr)) {
-    TSock& sock = *listener;
+    : quiet_(options.Quiet), listener_(std::make_unique<TSock>(nullptr)) {
+    TSock& sock = *listener_;
     sock.SetPortName(options.Port);
     sock.SetBlocking(options.Blocking);
     sock.SetBlockingTimeout(options.TimeoutSeconds);
@@ -30,22 +32,24 @@ EchoServer::EchoServer(const EchoOptions& options)
 EchoServer::~EchoServer() = default;
 
 void EchoServer::Start() {
-    listener->SetListen(true);
+    listener_->SetListen(true);
 }
 
 void EchoServer::Stop() {
-    if (!listener)
+    if (!listener_) {
         return;
-    listener->SetListen(false);
-    listener.reset();
+    }
+    listener_->SetListen(false);
+    listener_.reset();
 }
 
 // Several accept threads report at once: each line is written whole.
 void EchoServer::Report(TSocketInfo kind, const std::string& text) {
-    if (quiet)
+    if (quiet_) {
         return;
+    }
     const std::string line = SocketInfoText[kind] + ": " + text + "\n";
-    std::lock_guard guard(output);
+    std::lock_guard guard(output_);
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
@@ -54,7 +58,11 @@ void EchoServer::Report(TSocketInfo kind, const std::string& text) {
 // the window thread however the serving ends.
 void EchoServer::ServeBlocking(TSock* sock) {
     const auto release = qScopeGuard([sock] { sock->deleteLater(); });
-    while (sock->Connected())
-        if (const std::string data = sock->Receive(-1); !data.empty())
+    while (sock->Connected()) {
+        if (const std::string data = sock->Receive(-1); !data.empty()) {
             sock->Send(data);
+        }
+    }
 }
+
+} // namespace zintra

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "EchoOptions.h"
-#include "SockTypes.h"
+#include "examples/sockecho/EchoOptions.h"
+#include "sock/SockTypes.h"
 
 #include <memory>
 #include <mutex>
+
+namespace zintra {
 
 class TSock;
 
@@ -24,7 +26,9 @@ private:
     void Report(TSocketInfo kind, const std::string& text);
     static void ServeBlocking(TSock* sock);
 
-    bool quiet;
-    std::mutex output;
-    std::unique_ptr<TSock> listener;
+    bool quiet_;
+    std::mutex output_;
+    std::unique_ptr<TSock> listener_;
 };
+
+} // namespace zintra

@@ -4,15 +4,16 @@
 // listening is written to standard error and ends the program with status 1; SIGINT or SIGTERM
 // closes everything and ends it with status 0.
 
-#include "EchoOptions.h"
-#include "EchoServer.h"
-#include "SockUnit.h"
-#include "StopSignals.h"
+#include "examples/sockecho/EchoOptions.h"
+#include "examples/sockecho/EchoServer.h"
+#include "examples/sockecho/StopSignals.h"
+#include "sock/SockUnit.h"
 
 #include <QCoreApplication>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    using namespace zintra;
     // A server's loop watches many sockets at once; Qt's own event dispatcher does that more
     // cheaply than the GLib one.
     qputenv("QT_NO_GLIB", "1");
@@ -26,8 +27,9 @@ int main(int argc, char** argv) {
     }
 
     SockUnit unit;
-    if (!unit.Started())
+    if (!unit.Started()) {
         return SockUnit::FailureExitStatus;
+    }
 
     EchoServer server(*options);
     StopSignals stopSignals([&] {

@@ -1,9 +1,11 @@
-#include "StopSignals.h"
+#include "examples/sockecho/StopSignals.h"
 
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace zintra {
 
 namespace {
 
@@ -16,15 +18,16 @@ void OnSignal(int) {
 
 } // namespace
 
-StopSignals::StopSignals(std::function<void()> stop) : stop(std::move(stop)) {
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
+StopSignals::StopSignals(std::function<void()> stop) : stop_(std::move(stop)) {
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
-    notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
+    }
+    notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char byte;
         while (::read(pipeEnds[0], &byte, 1) > 0) {
         }
-        this->stop();
+        this->stop_();
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
@@ -37,8 +40,12 @@ StopSignals::StopSignals(std::function<void()> stop) : stop(std::move(stop)) {
 StopSignals::~StopSignals() {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    delete notifier;
-    for (int& end : pipeEnds)
-        if (end >= 0)
+    delete notifier_;
+    for (int& end : pipeEnds) {
+        if (end >= 0) {
             ::close(std::exchange(end, -1));
+        }
+    }
 }
+
+} // namespace zintra

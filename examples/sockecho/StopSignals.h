@@ -5,6 +5,8 @@
 
 class QSocketNotifier;
 
+namespace zintra {
+
 // Turns SIGINT and SIGTERM into a call on the event loop's thread: the signal handler only
 // writes a byte to a pipe, which a notifier watches.
 class StopSignals : public QObject {
@@ -13,6 +15,8 @@ public:
     ~StopSignals() override;
 
 private:
-    std::function<void()> stop;
-    QSocketNotifier* notifier = nullptr;
+    std::function<void()> stop_;
+    QSocketNotifier* notifier_ = nullptr;
 };
+
+} // namespace zintra

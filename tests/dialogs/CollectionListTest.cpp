@@ -3,7 +3,7 @@
 #include "dialogs/CollectionUrlForm.h"
 #include "dialogs/CustomListUrlDialog.h"
 #include "sock/Sock.h"
-#include "tests/sock/SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 #include "tests/support/ModalAnswer.h"
 
 #include <QAbstractButton>

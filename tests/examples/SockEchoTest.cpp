@@ -1,4 +1,4 @@
-#include "LoopbackClient.h"
+#include "tests/support/LoopbackClient.h"
 
 #include <QProcess>
 #include <arpa/inet.h>
@@ -8,6 +8,8 @@
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace zintra {
 
 namespace {
 
@@ -28,8 +30,9 @@ std::string Echo(int s, const std::string& text) {
     char buffer[4096];
     while (back.size() < text.size()) {
         const ssize_t n = ::recv(s, buffer, sizeof buffer, 0);
-        if (n <= 0)
+        if (n <= 0) {
             break;
+        }
         back.append(buffer, std::size_t(n));
     }
     return back;
@@ -43,8 +46,9 @@ public:
         for (int attempt = 0; attempt < 5; ++attempt) {
             port = FreePort();
             process.start(SOCKECHO_PATH, QStringList{"--port", QString::number(port)} + options);
-            if (WaitForOutput("Listen: Listening Started"))
+            if (WaitForOutput("Listen: Listening Started")) {
                 return;
+            }
             process.waitForFinished(Deadline);
         }
         ADD_FAILURE() << "sockecho did not start listening";
@@ -59,10 +63,12 @@ public:
 
     bool WaitForOutput(const QByteArray& line) {
         while (!output.contains(line + "\n")) {
-            if (process.state() == QProcess::NotRunning && !process.bytesAvailable())
+            if (process.state() == QProcess::NotRunning && !process.bytesAvailable()) {
                 return false;
-            if (!process.waitForReadyRead(Deadline) && !process.bytesAvailable())
+            }
+            if (!process.waitForReadyRead(Deadline) && !process.bytesAvailable()) {
                 return false;
+            }
             output += process.readAllStandardOutput();
         }
         return true;
@@ -86,8 +92,9 @@ class SockEcho : public testing::TestWithParam<const char*> {};
 
 TEST_P(SockEcho, EchoesEveryClientAndStopsCleanlyOnASignal) {
     QStringList options;
-    if (*GetParam())
+    if (*GetParam()) {
         options << GetParam();
+    }
     RunningEcho echo(options);
     const int first = ConnectWaiting(echo.port), second = ConnectWaiting(echo.port);
     ASSERT_GE(first, 0);
@@ -144,3 +151,5 @@ TEST(SockEchoCommand, QuietWritesNothingAndBadCommandLinesAreRefused) {
             << arguments.join(' ').toStdString();
     }
 }
+
+} // namespace zintra

@@ -1,6 +1,8 @@
-#include "ByteQueue.h"
+#include "sock/ByteQueue.h"
 
 #include <gtest/gtest.h>
+
+namespace zintra {
 
 TEST(ByteQueue, TakesFromTheFrontInArrivalOrder) {
     ByteQueue queue;
@@ -27,8 +29,9 @@ TEST(ByteQueue, PutsBytesBackInFrontOfThoseHeld) {
 TEST(ByteQueue, DrainsTensOfMegabytesInSmallPieces) {
     ByteQueue queue;
     const std::string piece(1 << 20, 'z');
-    for (int i = 0; i < 64; ++i)
+    for (int i = 0; i < 64; ++i) {
         queue.Append(piece);
+    }
     std::size_t taken = 0;
     while (!queue.Empty()) {
         queue.Drop(4096);
@@ -36,3 +39,5 @@ TEST(ByteQueue, DrainsTensOfMegabytesInSmallPieces) {
     }
     EXPECT_EQ(taken, 64u << 20);
 }
+
+} // namespace zintra

@@ -1,7 +1,9 @@
-#include "ErrorName.h"
+#include "sock/ErrorName.h"
 
 #include <gtest/gtest.h>
 #include <map>
+
+namespace zintra {
 
 TEST(ErrorName, NamesEveryWinSockErrorAndNothingElse) {
     const std::map<int, std::string> names = {
@@ -31,3 +33,5 @@ TEST(ErrorName, NamesEveryWinSockErrorAndNothingElse) {
     EXPECT_EQ(ErrorName(INT32_MIN), "UNKNOWN ERROR");
     EXPECT_EQ(ErrorName(INT32_MAX), "UNKNOWN ERROR");
 }
+
+} // namespace zintra

@@ -1,10 +1,12 @@
-#include "SockMessage.h"
-#include "SockTestSupport.h"
+#include "sock/SockMessage.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+
+namespace zintra {
 
 namespace {
 
@@ -25,8 +27,9 @@ public:
 
     bool event(QEvent* e) override {
         auto* message = dynamic_cast<TSockMessage*>(e);
-        if (!message)
+        if (!message) {
             return QObject::event(e);
+        }
         received.push_back({int(message->LParam & 0xFFFF), int(message->LParam >> 16)});
         return true;
     }
@@ -36,32 +39,33 @@ constexpr long AllEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOS
 
 class AsyncSelect : public testing::Test {
 protected:
-    WinSock& layer = WinSockLayer();
-    Recorder window;
+    WinSock& layer_ = WinSockLayer();
+    Recorder window_;
 
     // Selections the test made end with it, whether or not the socket was closed through the layer.
     ~AsyncSelect() override {
-        for (TSocket s : selected)
-            layer.WSAAsyncSelect(s, nullptr, WM_SOCK, 0);
+        for (TSocket s : selected_) {
+            layer_.WSAAsyncSelect(s, nullptr, WM_SOCK, 0);
+        }
     }
 
     void Select(TSocket s, long mask) {
-        selected.push_back(s);
-        ASSERT_EQ(layer.WSAAsyncSelect(s, &window, WM_SOCK, mask), 0);
+        selected_.push_back(s);
+        ASSERT_EQ(layer_.WSAAsyncSelect(s, &window_, WM_SOCK, mask), 0);
     }
 
-    std::vector<TSocket> selected;
+    std::vector<TSocket> selected_;
 
     // Waits for the count of notifications, then makes sure no more follow.
     std::vector<Notification> Settled(std::size_t count) {
-        EXPECT_TRUE(PumpUntil([&] { return window.received.size() >= count; }));
+        EXPECT_TRUE(PumpUntil([&] { return window_.received.size() >= count; }));
         PumpFor(150);
-        return std::exchange(window.received, {});
+        return std::exchange(window_.received, {});
     }
 
     int Recv(TSocket s, int len) {
         std::string buffer(std::size_t(len), '\0');
-        return layer.recv(s, buffer.data(), len, 0);
+        return layer_.recv(s, buffer.data(), len, 0);
     }
 };
 
@@ -103,30 +107,30 @@ TEST_F(AsyncSelect, WriteComesOnSelectionThenOnlyAfterASendThatWouldBlock) {
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_WRITE, 0}}));
     const std::string chunk(1 << 16, 'w');
     int sent;
-    while ((sent = layer.send(s, chunk.data(), int(chunk.size()), 0)) > 0) {
+    while ((sent = layer_.send(s, chunk.data(), int(chunk.size()), 0)) > 0) {
     }
-    EXPECT_EQ(layer.WSAGetLastError(), WSAEWOULDBLOCK);
+    EXPECT_EQ(layer_.WSAGetLastError(), WSAEWOULDBLOCK);
     EXPECT_EQ(Settled(0), std::vector<Notification>{});
     pair.client.Reset(); // the peer goes away: sending is possible again, and fails at once
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_WRITE, 0}}));
 }
 
 TEST_F(AsyncSelect, AcceptIsPostedOnceUntilAcceptIsCalled) {
-    const TSocket listener = layer.socket(WsAfInet, WsSockStream, 0);
+    const TSocket listener = layer_.socket(WsAfInet, WsSockStream, 0);
     SockAddrIn address;
     address.sin_family = WsAfInet;
     address.sin_addr = NetLong(0x7F000001);
-    ASSERT_EQ(layer.bind(listener, address, sizeof address), 0);
+    ASSERT_EQ(layer_.bind(listener, address, sizeof address), 0);
     Select(listener, AllEvents);
-    ASSERT_EQ(layer.listen(listener, 5), 0);
+    ASSERT_EQ(layer_.listen(listener, 5), 0);
     const std::uint16_t port = LocalPort(listener);
     Fd first = ConnectTo(port), second = ConnectTo(port);
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_ACCEPT, 0}}));
-    Fd taken(layer.accept(listener, nullptr, nullptr));
+    Fd taken(layer_.accept(listener, nullptr, nullptr));
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_ACCEPT, 0}}));
-    Fd alsoTaken(layer.accept(listener, nullptr, nullptr));
+    Fd alsoTaken(layer_.accept(listener, nullptr, nullptr));
     EXPECT_EQ(Settled(0), std::vector<Notification>{});
-    layer.closesocket(listener);
+    layer_.closesocket(listener);
 }
 
 TEST_F(AsyncSelect, ConnectReportsItsFailure) {
@@ -140,29 +144,31 @@ TEST_F(AsyncSelect, ConnectReportsItsFailure) {
     ::connect(s.Get(), reinterpret_cast<sockaddr*>(&to), sizeof to);
     Select(s.Get(), AllEvents);
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CONNECT, WSAECONNREFUSED}}));
-    layer.closesocket(s.Release());
+    layer_.closesocket(s.Release());
 }
 
 TEST_F(AsyncSelect, MaskZeroStopsNotifications) {
     TcpPair pair = MakeTcpPair();
     Select(pair.server.Get(), FD_READ);
     WriteAll(pair.client.Get(), "x");
-    ASSERT_TRUE(PumpUntil([&] { return !window.received.empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !window_.received.empty(); }));
     Select(pair.server.Get(), 0);
     Recv(pair.server.Get(), 1);
     WriteAll(pair.client.Get(), "y");
     PumpFor(150);
-    EXPECT_EQ(window.received.size(), 1u);
+    EXPECT_EQ(window_.received.size(), 1u);
 }
 
 TEST_F(AsyncSelect, NoNotificationReachesADestroyedWindow) {
     TcpPair pair = MakeTcpPair();
     auto* doomed = new Recorder;
-    ASSERT_EQ(layer.WSAAsyncSelect(pair.server.Get(), doomed, WM_SOCK, FD_READ), 0);
+    ASSERT_EQ(layer_.WSAAsyncSelect(pair.server.Get(), doomed, WM_SOCK, FD_READ), 0);
     WriteAll(pair.client.Get(), "x");
     delete doomed;
     PumpFor(150);
-    EXPECT_EQ(layer.closesocket(pair.server.Release()), 0);
-    EXPECT_EQ(layer.WSAAsyncSelect(pair.client.Get(), nullptr, WM_SOCK, FD_READ), SOCKET_ERROR);
-    EXPECT_EQ(layer.WSAGetLastError(), WSAEINVAL);
+    EXPECT_EQ(layer_.closesocket(pair.server.Release()), 0);
+    EXPECT_EQ(layer_.WSAAsyncSelect(pair.client.Get(), nullptr, WM_SOCK, FD_READ), SOCKET_ERROR);
+    EXPECT_EQ(layer_.WSAGetLastError(), WSAEINVAL);
 }
+
+} // namespace zintra

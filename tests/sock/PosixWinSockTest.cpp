@@ -1,10 +1,12 @@
-#include "PosixWinSock.h"
+#include "sock/PosixWinSock.h"
 
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+
+namespace zintra {
 
 namespace {
 
@@ -36,9 +38,11 @@ TEST(PosixWinSock, MapsPosixErrorsToWinSockNumbers) {
         {EWOULDBLOCK, 10035},  {EAGAIN, 10035},     {ECONNRESET, 10054}, {EPIPE, 10054},
         {ECONNREFUSED, 10061}, {EADDRINUSE, 10048}, {EBADF, 10038},      {ENOTSOCK, 10038},
         {EINPROGRESS, 10036},  {EMFILE, 10024},     {ETIMEDOUT, 10060},  {EHOSTUNREACH, 10065},
+        {EPERM, 10013},        {ENFILE, 10024},     {ENOMEM, 10055},     {0, 10022},
     };
-    for (const auto& [posix, winsock] : cases)
+    for (const auto& [posix, winsock] : cases) {
         EXPECT_EQ(WinSockErrorFromErrno(posix), winsock) << posix;
+    }
 }
 
 TEST(PosixWinSock, ClosingNoSocketFailsQuietly) {
@@ -62,10 +66,11 @@ TEST(PosixWinSock, KeepsTheClassicAddressForms) {
     };
     for (const auto& [text, dotted] : cases) {
         const std::uint32_t address = Layer().inet_addr(text);
-        if (dotted)
+        if (dotted) {
             EXPECT_EQ(Layer().inet_ntoa(address), dotted) << text;
-        else
+        } else {
             EXPECT_EQ(address, WsInaddrNone) << text;
+        }
     }
     EXPECT_EQ(Layer().inet_addr(std::string("1.2.3.4\0.5", 10)), WsInaddrNone);
     EXPECT_EQ(Layer().inet_ntoa(WsInaddrNone), "255.255.255.255");
@@ -121,8 +126,11 @@ TEST(PosixWinSock, SendingToAClosedPeerFailsWithoutASignal) {
     pair.client.Reset();
     const std::string data(65536, 'x');
     int result = 0;
-    for (int attempt = 0; attempt < 1000 && result != SOCKET_ERROR; ++attempt)
+    for (int attempt = 0; attempt < 1000 && result != SOCKET_ERROR; ++attempt) {
         result = Layer().send(pair.server.Get(), data.data(), int(data.size()), 0);
+    }
     EXPECT_EQ(result, SOCKET_ERROR);
     EXPECT_EQ(Layer().WSAGetLastError(), WSAECONNRESET);
 }
+
+} // namespace zintra

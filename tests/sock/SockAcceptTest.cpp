@@ -1,6 +1,6 @@
-#include "SockApplication.h"
-#include "SockMessage.h"
-#include "SockTestSupport.h"
+#include "sock/SockApplication.h"
+#include "sock/SockMessage.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -10,46 +10,48 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 
+namespace zintra {
+
 namespace {
 
 // A non-blocking listener on a free port of its own, and every component it accepted.
 class SockAccept : public testing::Test {
 protected:
     SockAccept() {
-        log.Watch(listener);
-        listener.SetPortName("0");
-        listener.SetAutoAccept(true);
-        listener.OnAutoAccept = [this](QObject*, TSock* sock) {
-            accepted.push_back(sock);
-            acceptThreads.push_back(QThread::currentThread());
-            logAtAccept = log.Texts();
+        log_.Watch(listener_);
+        listener_.SetPortName("0");
+        listener_.SetAutoAccept(true);
+        listener_.OnAutoAccept = [this](QObject*, TSock* sock) {
+            accepted_.push_back(sock);
+            acceptThreads_.push_back(QThread::currentThread());
+            logAtAccept_ = log_.Texts();
         };
     }
 
     void StartListening() {
-        listener.SetListen(true);
-        port = ListeningPort(listener);
-        log.Clear();
+        listener_.SetListen(true);
+        port_ = ListeningPort(listener_);
+        log_.Clear();
     }
 
     // A client connected and accepted, once its component has heard that it can send.
     Fd Connect() {
-        Fd client = ConnectTo(port);
-        const std::size_t before = accepted.size();
+        Fd client = ConnectTo(port_);
+        const std::size_t before = accepted_.size();
         EXPECT_TRUE(PumpUntil([&] {
-            const std::vector<std::string> texts = log.Texts();
-            return accepted.size() > before && !texts.empty() &&
+            const std::vector<std::string> texts = log_.Texts();
+            return accepted_.size() > before && !texts.empty() &&
                    texts.back() == "Non-Blocking Outgoing Data";
         }));
         return client;
     }
 
-    InfoLog log;
-    TSock listener{nullptr};
-    std::uint16_t port = 0;
-    std::vector<TSock*> accepted;
-    std::vector<QThread*> acceptThreads;
-    std::vector<std::string> logAtAccept;
+    InfoLog log_;
+    TSock listener_{nullptr};
+    std::uint16_t port_ = 0;
+    std::vector<TSock*> accepted_;
+    std::vector<QThread*> acceptThreads_;
+    std::vector<std::string> logAtAccept_;
 };
 
 } // namespace
@@ -57,21 +59,21 @@ protected:
 TEST_F(SockAccept, AcceptsOnTheWindowThreadIntoAComponentLikeTheListener) {
     QObject form;
     SetApplicationFirstForm(&form);
-    listener.SetLocalPortName("4321");
-    listener.SetBlockingTimeout(9);
+    listener_.SetLocalPortName("4321");
+    listener_.SetBlockingTimeout(9);
     int reads = 0;
-    listener.OnRead = [&](QObject*, std::int32_t) { ++reads; };
+    listener_.OnRead = [&](QObject*, std::int32_t) { ++reads; };
     StartListening();
     Fd client = Connect();
     SetApplicationFirstForm(nullptr);
 
-    EXPECT_EQ(logAtAccept,
+    EXPECT_EQ(logAtAccept_,
               (std::vector<std::string>{"Setting PortName While Connected Has No Effect",
                                         "Setting LocalPortName While Connected Has No Effect",
                                         "Setting HostName While Connected Has No Effect"}));
-    EXPECT_EQ(acceptThreads, std::vector<QThread*>{QThread::currentThread()});
-    TSock& sock = *accepted.at(0);
-    EXPECT_EQ(sock.parent(), &listener);
+    EXPECT_EQ(acceptThreads_, std::vector<QThread*>{QThread::currentThread()});
+    TSock& sock = *accepted_.at(0);
+    EXPECT_EQ(sock.parent(), &listener_);
     EXPECT_EQ(sock.ParentControl(), &form);
     EXPECT_TRUE(sock.Connected());
     EXPECT_FALSE(sock.Blocking());
@@ -80,34 +82,35 @@ TEST_F(SockAccept, AcceptsOnTheWindowThreadIntoAComponentLikeTheListener) {
     EXPECT_EQ(sock.PortName(), "0");
     EXPECT_EQ(sock.LocalPortName(), "4321");
     EXPECT_EQ(sock.PeerAddr().sin_addr, 0u);
-    EXPECT_EQ(ntohs(listener.PeerAddr().sin_port), LocalPort(client.Get()));
-    EXPECT_EQ(listener.PeerAddressText(), "127.0.0.1");
+    EXPECT_EQ(ntohs(listener_.PeerAddr().sin_port), LocalPort(client.Get()));
+    EXPECT_EQ(listener_.PeerAddressText(), "127.0.0.1");
     EXPECT_FALSE(sock.AutoAccept());
     EXPECT_FALSE(sock.OnAutoAccept);
 
     WriteAll(client.Get(), "hello");
     ASSERT_TRUE(PumpUntil([&] { return reads == 1; }));
     EXPECT_EQ(sock.Receive(-1), "hello");
-    for (bool value : {true, false})
+    for (bool value : {true, false}) {
         EXPECT_EQ(FailureOf([&] { sock.SetListen(value); }), "Listen - Socket Already In Use");
+    }
 }
 
 // Without an OnAutoAccept handler nothing is accepted, and WinSock says so only once.
 TEST_F(SockAccept, WithoutAnAutoAcceptHandlerOnlyOnAcceptIsRaisedOnce) {
-    listener.OnAutoAccept = nullptr;
+    listener_.OnAutoAccept = nullptr;
     int accepts = 0;
-    listener.OnAccept = [&](QObject*) { ++accepts; };
+    listener_.OnAccept = [&](QObject*) { ++accepts; };
     StartListening();
-    Fd first = ConnectTo(port), second = ConnectTo(port);
+    Fd first = ConnectTo(port_), second = ConnectTo(port_);
     ASSERT_TRUE(PumpUntil([&] { return accepts == 1; }));
     PumpFor(200);
     EXPECT_EQ(accepts, 1);
-    EXPECT_TRUE(listener.children().empty());
+    EXPECT_TRUE(listener_.children().empty());
 }
 
 TEST_F(SockAccept, ReadCountsAccumulateUntilReceived) {
     std::vector<std::int32_t> counts;
-    listener.OnRead = [&](QObject*, std::int32_t count) { counts.push_back(count); };
+    listener_.OnRead = [&](QObject*, std::int32_t count) { counts.push_back(count); };
     StartListening();
     Fd client = Connect();
     WriteAll(client.Get(), "0123456789");
@@ -115,15 +118,15 @@ TEST_F(SockAccept, ReadCountsAccumulateUntilReceived) {
     WriteAll(client.Get(), "abcde");
     ASSERT_TRUE(PumpUntil([&] { return counts.size() == 2; }));
     EXPECT_EQ(counts, (std::vector<std::int32_t>{10, 15}));
-    EXPECT_EQ(accepted[0]->Receive(-1), "0123456789abcde");
+    EXPECT_EQ(accepted_[0]->Receive(-1), "0123456789abcde");
 }
 
 TEST_F(SockAccept, WriteNotificationDrainsWhatASendLeftBehind) {
     int writes = 0;
-    listener.OnWrite = [&](QObject*) { ++writes; };
+    listener_.OnWrite = [&](QObject*) { ++writes; };
     StartListening();
     Fd client = Connect();
-    TSock& sock = *accepted[0];
+    TSock& sock = *accepted_[0];
     EXPECT_EQ(writes, 1); // the connection can send
     const std::string data = AllByteValues(16 << 20);
     sock.Send(data);
@@ -141,32 +144,32 @@ TEST_F(SockAccept, WriteNotificationDrainsWhatASendLeftBehind) {
 
 TEST_F(SockAccept, PeerCloseComesAfterItsDataAndClosesTheComponent) {
     std::vector<std::string> events;
-    listener.OnRead = [&](QObject* sender, std::int32_t) {
+    listener_.OnRead = [&](QObject* sender, std::int32_t) {
         events.push_back("read " + static_cast<TSock*>(sender)->Receive(-1));
     };
-    listener.OnDisconnect = [&](QObject*) { events.push_back("disconnect"); };
+    listener_.OnDisconnect = [&](QObject*) { events.push_back("disconnect"); };
     StartListening();
     Fd client = Connect();
-    log.Clear();
+    log_.Clear();
     WriteAll(client.Get(), "bye");
     client.Reset();
-    ASSERT_TRUE(PumpUntil([&] { return accepted[0]->SocketHandle() == INVALID_SOCKET; }));
+    ASSERT_TRUE(PumpUntil([&] { return accepted_[0]->SocketHandle() == INVALID_SOCKET; }));
     EXPECT_EQ(events, (std::vector<std::string>{"read bye", "disconnect"}));
-    EXPECT_FALSE(accepted[0]->Connected());
-    EXPECT_EQ(log.Texts().back(), "Socket Closed");
+    EXPECT_FALSE(accepted_[0]->Connected());
+    EXPECT_EQ(log_.Texts().back(), "Socket Closed");
 }
 
 TEST_F(SockAccept, PeerResetIsReportedAndLeavesTheSocket) {
     bool disconnected = false;
-    listener.OnDisconnect = [&](QObject*) { disconnected = true; };
+    listener_.OnDisconnect = [&](QObject*) { disconnected = true; };
     StartListening();
     Fd client = Connect();
-    log.Clear();
+    log_.Clear();
     ResetAndClose(client);
-    ASSERT_TRUE(PumpUntil([&] { return !log.Texts().empty(); }));
-    EXPECT_EQ(log.Texts(), std::vector<std::string>{"Error #10054 (WSAECONNRESET)"});
+    ASSERT_TRUE(PumpUntil([&] { return !log_.Texts().empty(); }));
+    EXPECT_EQ(log_.Texts(), std::vector<std::string>{"Error #10054 (WSAECONNRESET)"});
     EXPECT_FALSE(disconnected);
-    EXPECT_TRUE(accepted[0]->Connected());
+    EXPECT_TRUE(accepted_[0]->Connected());
 }
 
 // Error words above 10000 are reported and change nothing; 10000 itself means no error.
@@ -201,30 +204,30 @@ TEST_F(SockAccept, ErrorWordsAboveTenThousandAreReportedOnly) {
 // A notification that arrives after its socket was closed meets the component as it is then.
 TEST_F(SockAccept, LateNotificationsMeetTheClosedComponent) {
     std::vector<std::int32_t> counts;
-    listener.OnRead = [&](QObject*, std::int32_t count) { counts.push_back(count); };
+    listener_.OnRead = [&](QObject*, std::int32_t count) { counts.push_back(count); };
     StartListening();
     Fd client = Connect();
-    TSock& sock = *accepted[0];
+    TSock& sock = *accepted_[0];
     sock.Close();
-    log.Clear();
+    log_.Clear();
     for (int event : {FD_READ, FD_WRITE}) {
         TSockMessage message(WM_SOCK, 5, TSockMessage::MakeLParam(event, 0));
         QCoreApplication::sendEvent(&sock, &message);
     }
     EXPECT_EQ(counts, std::vector<std::int32_t>{0});
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Non-Blocking Incoming Data",
-                                                     "Non-Blocking Outgoing Data"}));
+    EXPECT_EQ(log_.Texts(), (std::vector<std::string>{"Non-Blocking Incoming Data",
+                                                      "Non-Blocking Outgoing Data"}));
 }
 
 // A failure in the handling of a notification goes to the application's view, not into Qt.
 TEST_F(SockAccept, HandlerFailuresGoToTheApplicationsView) {
     std::vector<std::string> shown;
     SetNotificationFailureView([&](const std::exception& e) { shown.push_back(e.what()); });
-    listener.OnAutoAccept = [](QObject*, TSock* sock) {
+    listener_.OnAutoAccept = [](QObject*, TSock* sock) {
         sock->Receive(-1), throw ESockException("Handler - Failed");
     };
     StartListening();
-    Fd client = ConnectTo(port);
+    Fd client = ConnectTo(port_);
     const bool seen = PumpUntil([&] { return !shown.empty(); });
     SetNotificationFailureView(nullptr);
     ASSERT_TRUE(seen);
@@ -256,7 +259,7 @@ TEST_F(SockAccept, FailingAcceptsReportMakeNothingAndDoNotSpin) {
     GTEST_SKIP() << "the sanitizers' runtime needs free descriptors of its own";
 #endif
     StartListening();
-    Fd client = ConnectTo(port);
+    Fd client = ConnectTo(port_);
     rlimit limits{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limits), 0);
     Fd probe(::dup(0));
@@ -268,22 +271,24 @@ TEST_F(SockAccept, FailingAcceptsReportMakeNothingAndDoNotSpin) {
     const double cpuUsed = ProcessCpuSeconds() - cpuBefore;
     ::setrlimit(RLIMIT_NOFILE, &limits);
 
-    const std::vector<std::string> failures = log.Texts();
+    const std::vector<std::string> failures = log_.Texts();
     ASSERT_FALSE(failures.empty());
     EXPECT_EQ(failures[0], "Error #10024 (WSAEMFILE)");
     EXPECT_LE(failures.size(), 15u);
     EXPECT_LT(cpuUsed, 0.3);
-    EXPECT_TRUE(accepted.empty());
-    ASSERT_TRUE(PumpUntil([&] { return accepted.size() == 1; }));
+    EXPECT_TRUE(accepted_.empty());
+    ASSERT_TRUE(PumpUntil([&] { return accepted_.size() == 1; }));
 }
 
 TEST_F(SockAccept, AnIdleListenerWithIdleConnectionsUsesNoCpu) {
     StartListening();
     Fd client = Connect();
-    listener.OnAutoAccept = nullptr; // the next connection waits unaccepted
-    Fd waiting = ConnectTo(port);
+    listener_.OnAutoAccept = nullptr; // the next connection waits unaccepted
+    Fd waiting = ConnectTo(port_);
     PumpFor(100);
     const double cpuBefore = ProcessCpuSeconds();
     PumpFor(1000);
     EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.05);
 }
+
+} // namespace zintra

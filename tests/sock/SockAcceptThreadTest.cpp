@@ -1,4 +1,4 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QThread>
 #include <atomic>
@@ -8,33 +8,37 @@
 #include <sys/socket.h>
 #include <thread>
 
+namespace zintra {
+
 namespace {
 
 // A blocking listener whose handler serves each connection as an echo on its accept thread.
 class SockAcceptThread : public testing::Test {
 protected:
     SockAcceptThread() {
-        listener->SetPortName("0");
-        listener->SetAutoAccept(true);
-        listener->SetBlocking(true);
-        listener->SetBlockingTimeout(-1);
-        listener->OnAutoAccept = [this](QObject* sender, TSock* sock) {
+        listener_->SetPortName("0");
+        listener_->SetAutoAccept(true);
+        listener_->SetBlocking(true);
+        listener_->SetBlockingTimeout(-1);
+        listener_->OnAutoAccept = [this](QObject* sender, TSock* sock) {
             {
-                std::lock_guard guard(lock);
-                served.push_back({sender, sock, std::this_thread::get_id(), sock->Blocking()});
+                std::lock_guard guard(lock_);
+                served_.push_back({sender, sock, std::this_thread::get_id(), sock->Blocking()});
             }
-            while (sock->Connected())
-                if (const std::string data = sock->Receive(-1); !data.empty())
+            while (sock->Connected()) {
+                if (const std::string data = sock->Receive(-1); !data.empty()) {
                     sock->Send(data);
-            ++finished;
+                }
+            }
+            ++finished_;
         };
-        listener->SetListen(true);
-        port = ListeningPort(*listener);
+        listener_->SetListen(true);
+        port_ = ListeningPort(*listener_);
     }
 
     std::size_t ServedCount() {
-        std::lock_guard guard(lock);
-        return served.size();
+        std::lock_guard guard(lock_);
+        return served_.size();
     }
 
     struct Served {
@@ -43,11 +47,11 @@ protected:
         std::thread::id thread;
         bool blocking;
     };
-    std::mutex lock;
-    std::vector<Served> served;
-    std::atomic<int> finished{0};
-    std::unique_ptr<TSock> listener = std::make_unique<TSock>(nullptr);
-    std::uint16_t port = 0;
+    std::mutex lock_;
+    std::vector<Served> served_;
+    std::atomic<int> finished_{0};
+    std::unique_ptr<TSock> listener_ = std::make_unique<TSock>(nullptr);
+    std::uint16_t port_ = 0;
 };
 
 std::string Echoed(Fd& client, const std::string& text) {
@@ -56,8 +60,9 @@ std::string Echoed(Fd& client, const std::string& text) {
     std::size_t got = 0;
     while (got < back.size()) {
         const ssize_t n = ::recv(client.Get(), back.data() + got, back.size() - got, 0);
-        if (n <= 0)
+        if (n <= 0) {
             break;
+        }
         got += std::size_t(n);
     }
     return back.substr(0, got);
@@ -66,33 +71,34 @@ std::string Echoed(Fd& client, const std::string& text) {
 } // namespace
 
 TEST_F(SockAcceptThread, EachConnectionIsServedOnAThreadOfItsOwn) {
-    Fd first = ConnectTo(port), second = ConnectTo(port);
+    Fd first = ConnectTo(port_), second = ConnectTo(port_);
     ASSERT_TRUE(PumpUntil([&] { return ServedCount() == 2; }));
     EXPECT_EQ(Echoed(first, "one"), "one");
     EXPECT_EQ(Echoed(second, "two"), "two");
-    std::lock_guard guard(lock);
-    const std::set<std::thread::id> threads{served[0].thread, served[1].thread,
+    std::lock_guard guard(lock_);
+    const std::set<std::thread::id> threads{served_[0].thread, served_[1].thread,
                                             std::this_thread::get_id()};
     EXPECT_EQ(threads.size(), 3u);
-    for (const Served& s : served) {
-        EXPECT_EQ(s.sender, listener.get());
+    for (const Served& s : served_) {
+        EXPECT_EQ(s.sender, listener_.get());
         EXPECT_TRUE(s.blocking);
-        EXPECT_EQ(s.sock->parent(), listener.get());
+        EXPECT_EQ(s.sock->parent(), listener_.get());
     }
-    EXPECT_NE(served[0].sock, served[1].sock);
+    EXPECT_NE(served_[0].sock, served_[1].sock);
 }
 
 // The threads end when their peers close, and are released on the window thread.
 TEST_F(SockAcceptThread, ThreadsEndWithTheirConnections) {
     {
-        Fd first = ConnectTo(port), second = ConnectTo(port);
+        Fd first = ConnectTo(port_), second = ConnectTo(port_);
         ASSERT_TRUE(PumpUntil([&] { return ServedCount() == 2; }));
     }
-    ASSERT_TRUE(PumpUntil([&] { return finished == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return finished_ == 2; }));
     PumpFor(50);
-    std::lock_guard guard(lock);
-    for (const Served& s : served)
+    std::lock_guard guard(lock_);
+    for (const Served& s : served_) {
         EXPECT_FALSE(s.sock->Connected());
+    }
 }
 
 // Destroying the listener shuts down what its threads still serve, waits for them, and only
@@ -100,15 +106,15 @@ TEST_F(SockAcceptThread, ThreadsEndWithTheirConnections) {
 TEST_F(SockAcceptThread, DestroyingTheListenerEndsItsThreadsFirst) {
     std::mutex logLock;
     std::vector<std::string> texts;
-    listener->OnInfo = [&](QObject*, TSocketInfo, std::string text) {
+    listener_->OnInfo = [&](QObject*, TSocketInfo, std::string text) {
         std::lock_guard guard(logLock);
         texts.push_back(std::move(text));
     };
-    Fd first = ConnectTo(port), second = ConnectTo(port);
+    Fd first = ConnectTo(port_), second = ConnectTo(port_);
     ASSERT_TRUE(PumpUntil([&] { return ServedCount() == 2; }));
     EXPECT_EQ(Echoed(first, "still here"), "still here");
-    listener.reset();
-    EXPECT_EQ(finished, 2);
+    listener_.reset();
+    EXPECT_EQ(finished_, 2);
     EXPECT_EQ(ReadUntilClosed(first.Get()), "");
     EXPECT_EQ(ReadUntilClosed(second.Get()), "");
     std::lock_guard guard(logLock);
@@ -116,12 +122,14 @@ TEST_F(SockAcceptThread, DestroyingTheListenerEndsItsThreadsFirst) {
 }
 
 TEST_F(SockAcceptThread, AFailingHandlerEndsOnlyItsThread) {
-    listener->OnAutoAccept = [this](QObject*, TSock*) {
-        ++finished;
+    listener_->OnAutoAccept = [this](QObject*, TSock*) {
+        ++finished_;
         throw ESockException("Handler - Failed");
     };
-    Fd first = ConnectTo(port);
-    ASSERT_TRUE(PumpUntil([&] { return finished == 1; }));
-    Fd second = ConnectTo(port);
-    ASSERT_TRUE(PumpUntil([&] { return finished == 2; }));
+    Fd first = ConnectTo(port_);
+    ASSERT_TRUE(PumpUntil([&] { return finished_ == 1; }));
+    Fd second = ConnectTo(port_);
+    ASSERT_TRUE(PumpUntil([&] { return finished_ == 2; }));
 }
+
+} // namespace zintra

@@ -1,4 +1,4 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <atomic>
 #include <fcntl.h>
@@ -7,6 +7,8 @@
 #include <random>
 #include <sys/socket.h>
 #include <thread>
+
+namespace zintra {
 
 namespace {
 
@@ -18,13 +20,14 @@ constexpr std::size_t MaxPiece = 8192;
 class Digest {
 public:
     void Add(std::string_view bytes) {
-        for (unsigned char c : bytes)
-            value = (value ^ c) * 1099511628211ull;
+        for (unsigned char c : bytes) {
+            value_ = (value_ ^ c) * 1099511628211ull;
+        }
     }
-    std::uint64_t Value() const { return value; }
+    std::uint64_t Value() const { return value_; }
 
 private:
-    std::uint64_t value = 14695981039346656037ull;
+    std::uint64_t value_ = 14695981039346656037ull;
 };
 
 // One client: random bytes sent in random pieces while the echo is read back.
@@ -47,16 +50,19 @@ void DriveClients(std::vector<Client>& clients, std::mt19937& random) {
         std::vector<pollfd> polls;
         std::vector<Client*> owners;
         for (Client& c : clients) {
-            if (c.Done())
+            if (c.Done()) {
                 continue;
+            }
             polls.push_back(
                 {c.fd.Get(), short(POLLIN | (c.sent < c.toSend.size() ? POLLOUT : 0)), 0});
             owners.push_back(&c);
         }
-        if (polls.empty())
+        if (polls.empty()) {
             return;
-        if (::poll(polls.data(), polls.size(), 100) <= 0)
+        }
+        if (::poll(polls.data(), polls.size(), 100) <= 0) {
             continue;
+        }
         for (std::size_t i = 0; i < polls.size(); ++i) {
             Client& c = *owners[i];
             if (polls[i].revents & POLLOUT) {
@@ -69,8 +75,9 @@ void DriveClients(std::vector<Client>& clients, std::mt19937& random) {
             }
             if (polls[i].revents & (POLLIN | POLLHUP | POLLERR)) {
                 const ssize_t n = ::recv(c.fd.Get(), buffer, sizeof buffer, 0);
-                if (n <= 0)
+                if (n <= 0) {
                     return; // the server went away: the digests will tell
+                }
                 c.receivedDigest.Add(std::string_view(buffer, std::size_t(n)));
                 c.received += std::size_t(n);
             }
@@ -95,9 +102,11 @@ TEST_P(SockEchoLoad, EveryClientGetsExactlyItsBytesBack) {
         sock->Send(sock->Receive(-1));
     };
     listener.OnAutoAccept = [blocking](QObject*, TSock* sock) {
-        while (blocking && sock->Connected())
-            if (const std::string data = sock->Receive(-1); !data.empty())
+        while (blocking && sock->Connected()) {
+            if (const std::string data = sock->Receive(-1); !data.empty()) {
                 sock->Send(data);
+            }
+        }
     };
     listener.SetListen(true);
 
@@ -112,8 +121,9 @@ TEST_P(SockEchoLoad, EveryClientGetsExactlyItsBytesBack) {
             c.fd = ConnectTo(port);
             ::fcntl(c.fd.Get(), F_SETFL, O_NONBLOCK);
             c.toSend.resize(total(random));
-            for (char& byte : c.toSend)
+            for (char& byte : c.toSend) {
                 byte = char(random());
+            }
         }
         DriveClients(clients, random);
         driven = true;
@@ -129,3 +139,5 @@ TEST_P(SockEchoLoad, EveryClientGetsExactlyItsBytesBack) {
 
 INSTANTIATE_TEST_SUITE_P(Sock, SockEchoLoad, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Blocking" : "NonBlocking"; });
+
+} // namespace zintra

@@ -1,5 +1,5 @@
-#include "SockStream.h"
-#include "SockTestSupport.h"
+#include "sock/SockStream.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@ using testing::Invoke;
 using testing::NiceMock;
 using testing::Return;
 
+namespace zintra {
+
 namespace {
 
 constexpr TSocket Handle = 7;
@@ -18,14 +20,14 @@ constexpr TSocket Handle = 7;
 class FakeTransfer : public testing::Test {
 protected:
     FakeTransfer() {
-        sock.Attach(Handle);
-        log.Watch(sock);
+        sock_.Attach(Handle);
+        log_.Watch(sock_);
     }
 
     // Scripts one blocking read that yields bytes.
     void ScriptRead(const std::string& bytes) {
-        EXPECT_CALL(layer, select(_, _, nullptr, nullptr, _)).WillOnce(Return(1));
-        EXPECT_CALL(layer, recv(Handle, _, _, 0))
+        EXPECT_CALL(layer_, select(_, _, nullptr, nullptr, _)).WillOnce(Return(1));
+        EXPECT_CALL(layer_, recv(Handle, _, _, 0))
             .WillOnce(Invoke([bytes](TSocket, char* buf, int, int) {
                 std::memcpy(buf, bytes.data(), bytes.size());
                 return int(bytes.size());
@@ -34,21 +36,21 @@ protected:
 
     // Leaves bytes in InBuffer the way a stream read does: one byte taken, the rest kept.
     void FillInBuffer(const std::string& bytes) {
-        const bool wasBlocking = sock.Blocking();
-        sock.SetBlocking(true);
+        const bool wasBlocking = sock_.Blocking();
+        sock_.SetBlocking(true);
         ScriptRead("#" + bytes);
         char first;
-        ASSERT_EQ(sock.Stream().Read(&first, 1), 1);
-        sock.SetBlocking(wasBlocking);
-        testing::Mock::VerifyAndClearExpectations(&layer);
-        log.Clear();
+        ASSERT_EQ(sock_.Stream().Read(&first, 1), 1);
+        sock_.SetBlocking(wasBlocking);
+        testing::Mock::VerifyAndClearExpectations(&layer_);
+        log_.Clear();
     }
 
-    NiceMock<MockWinSock> layer;
-    ScopedLayer scoped{layer};
-    InfoLog log;
-    std::vector<std::string> sent;
-    TSock sock{nullptr};
+    NiceMock<MockWinSock> layer_;
+    ScopedLayer scoped_{layer_};
+    InfoLog log_;
+    std::vector<std::string> sent_;
+    TSock sock_{nullptr};
 };
 
 auto Record(std::vector<std::string>& sent, int result) {
@@ -61,77 +63,78 @@ auto Record(std::vector<std::string>& sent, int result) {
 } // namespace
 
 TEST_F(FakeTransfer, NonBlockingSendKeepsWhatTheSocketDidNotTakeAndSendsItFirst) {
-    EXPECT_CALL(layer, send(Handle, _, _, 0))
-        .WillOnce(Record(sent, 4))
-        .WillOnce(Record(sent, SOCKET_ERROR))
-        .WillOnce(Record(sent, 8));
-    ON_CALL(layer, WSAGetLastError()).WillByDefault(Return(WSAEWOULDBLOCK));
-    EXPECT_TRUE(sock.Send("0123456789"));
-    EXPECT_EQ(sock.OutBuffer().View(), "456789");
-    EXPECT_TRUE(sock.Send(""));
-    EXPECT_EQ(sock.OutBuffer().View(), "456789");
-    EXPECT_TRUE(sock.Send("AB"));
-    EXPECT_TRUE(sock.OutBuffer().Empty());
-    EXPECT_EQ(sent, (std::vector<std::string>{"0123456789", "456789", "456789AB"}));
-    EXPECT_EQ(log.Texts(), std::vector<std::string>(3, "Non-Blocking Outgoing Data"));
+    EXPECT_CALL(layer_, send(Handle, _, _, 0))
+        .WillOnce(Record(sent_, 4))
+        .WillOnce(Record(sent_, SOCKET_ERROR))
+        .WillOnce(Record(sent_, 8));
+    ON_CALL(layer_, WSAGetLastError()).WillByDefault(Return(WSAEWOULDBLOCK));
+    EXPECT_TRUE(sock_.Send("0123456789"));
+    EXPECT_EQ(sock_.OutBuffer().View(), "456789");
+    EXPECT_TRUE(sock_.Send(""));
+    EXPECT_EQ(sock_.OutBuffer().View(), "456789");
+    EXPECT_TRUE(sock_.Send("AB"));
+    EXPECT_TRUE(sock_.OutBuffer().Empty());
+    EXPECT_EQ(sent_, (std::vector<std::string>{"0123456789", "456789", "456789AB"}));
+    EXPECT_EQ(log_.Texts(), std::vector<std::string>(3, "Non-Blocking Outgoing Data"));
 }
 
 TEST_F(FakeTransfer, SendingNothingWithNothingQueuedMakesNoCall) {
-    EXPECT_CALL(layer, send(_, _, _, _)).Times(0);
-    EXPECT_TRUE(sock.Send(""));
-    sock.SetBlocking(true);
-    EXPECT_TRUE(sock.Send(""));
-    EXPECT_TRUE(log.Texts().empty());
+    EXPECT_CALL(layer_, send(_, _, _, _)).Times(0);
+    EXPECT_TRUE(sock_.Send(""));
+    sock_.SetBlocking(true);
+    EXPECT_TRUE(sock_.Send(""));
+    EXPECT_TRUE(log_.Texts().empty());
 }
 
 TEST_F(FakeTransfer, BlockingSendTriesAgainAfterInProgressAndLoopsOverPieces) {
-    sock.SetBlocking(true);
-    EXPECT_CALL(layer, send(Handle, _, _, 0))
-        .WillOnce(Record(sent, SOCKET_ERROR))
-        .WillOnce(Record(sent, 40000))
-        .WillOnce(Record(sent, 40000))
-        .WillOnce(Record(sent, 20000));
-    EXPECT_CALL(layer, WSAGetLastError()).WillOnce(Return(WSAEINPROGRESS));
-    EXPECT_TRUE(sock.Send(AllByteValues(100000)));
-    EXPECT_TRUE(sock.OutBuffer().Empty());
-    EXPECT_EQ(log.Texts(), std::vector<std::string>(4, "Blocking Outgoing Data"));
-    ASSERT_EQ(sent.size(), 4u);
-    EXPECT_EQ(sent[3], AllByteValues(100000).substr(80000));
+    sock_.SetBlocking(true);
+    EXPECT_CALL(layer_, send(Handle, _, _, 0))
+        .WillOnce(Record(sent_, SOCKET_ERROR))
+        .WillOnce(Record(sent_, 40000))
+        .WillOnce(Record(sent_, 40000))
+        .WillOnce(Record(sent_, 20000));
+    EXPECT_CALL(layer_, WSAGetLastError()).WillOnce(Return(WSAEINPROGRESS));
+    EXPECT_TRUE(sock_.Send(AllByteValues(100000)));
+    EXPECT_TRUE(sock_.OutBuffer().Empty());
+    EXPECT_EQ(log_.Texts(), std::vector<std::string>(4, "Blocking Outgoing Data"));
+    ASSERT_EQ(sent_.size(), 4u);
+    EXPECT_EQ(sent_[3], AllByteValues(100000).substr(80000));
 }
 
 TEST_F(FakeTransfer, BlockingSendFailureKeepsTheUnsentBytes) {
-    sock.SetBlocking(true);
-    EXPECT_CALL(layer, send(Handle, _, _, 0)).WillOnce(Return(4)).WillOnce(Return(SOCKET_ERROR));
-    EXPECT_CALL(layer, WSAGetLastError()).WillOnce(Return(WSAECONNRESET));
+    sock_.SetBlocking(true);
+    EXPECT_CALL(layer_, send(Handle, _, _, 0)).WillOnce(Return(4)).WillOnce(Return(SOCKET_ERROR));
+    EXPECT_CALL(layer_, WSAGetLastError()).WillOnce(Return(WSAECONNRESET));
     try {
-        sock.Send("0123456789");
+        sock_.Send("0123456789");
         ADD_FAILURE();
     } catch (const ESockException& failure) {
         EXPECT_STREQ(failure.what(), "Send - Socket Error");
     }
-    EXPECT_EQ(sock.OutBuffer().View(), "456789");
-    EXPECT_EQ(log.Texts(),
+    EXPECT_EQ(sock_.OutBuffer().View(), "456789");
+    EXPECT_EQ(log_.Texts(),
               (std::vector<std::string>{"Blocking Outgoing Data", "Socket Error On Send"}));
-    EXPECT_EQ(log.Entries().back().first, siError);
+    EXPECT_EQ(log_.Entries().back().first, siError);
 }
 
 // A handler that sends again while a blocking send is under way must not overtake the bytes
 // that are still waiting.
 TEST_F(FakeTransfer, SendFromAnInfoHandlerQueuesBehindTheBytesStillUnsent) {
-    sock.SetBlocking(true);
+    sock_.SetBlocking(true);
     bool again = true;
-    sock.OnInfo = [&](QObject*, TSocketInfo, std::string) {
-        if (std::exchange(again, false))
-            sock.Send("XY");
+    sock_.OnInfo = [&](QObject*, TSocketInfo, std::string) {
+        if (std::exchange(again, false)) {
+            sock_.Send("XY");
+        }
     };
-    EXPECT_CALL(layer, send(Handle, _, _, 0))
-        .WillOnce(Record(sent, 4))
-        .WillOnce(Record(sent, 6))
-        .WillOnce(Record(sent, 2));
-    EXPECT_TRUE(sock.Send("0123456789"));
-    EXPECT_EQ(sent, (std::vector<std::string>{"0123456789", "456789", "XY"}));
-    EXPECT_TRUE(sock.OutBuffer().Empty());
-    sock.OnInfo = nullptr; // the handler refers to this test's locals
+    EXPECT_CALL(layer_, send(Handle, _, _, 0))
+        .WillOnce(Record(sent_, 4))
+        .WillOnce(Record(sent_, 6))
+        .WillOnce(Record(sent_, 2));
+    EXPECT_TRUE(sock_.Send("0123456789"));
+    EXPECT_EQ(sent_, (std::vector<std::string>{"0123456789", "456789", "XY"}));
+    EXPECT_TRUE(sock_.OutBuffer().Empty());
+    sock_.OnInfo = nullptr; // the handler refers to this test's locals
 }
 
 struct TakeCase {
@@ -148,22 +151,23 @@ class FakeReceiveCounts : public FakeTransfer, public testing::WithParamInterfac
 
 TEST_P(FakeReceiveCounts, NonBlockingReceiveTakesFromTheFrontWithoutASocketCall) {
     FillInBuffer("abcdef");
-    EXPECT_CALL(layer, recv(_, _, _, _)).Times(0);
-    EXPECT_CALL(layer, select(_, _, _, _, _)).Times(0);
-    EXPECT_EQ(sock.Receive(GetParam().count), GetParam().result);
-    EXPECT_EQ(sock.InBuffer().View(), GetParam().left);
+    EXPECT_CALL(layer_, recv(_, _, _, _)).Times(0);
+    EXPECT_CALL(layer_, select(_, _, _, _, _)).Times(0);
+    EXPECT_EQ(sock_.Receive(GetParam().count), GetParam().result);
+    EXPECT_EQ(sock_.InBuffer().View(), GetParam().left);
 }
 
 TEST_P(FakeReceiveCounts, BlockingReceiveWithNothingNewHandsOutAllOrNothing) {
     FillInBuffer("abcdef");
-    sock.SetBlocking(true);
+    sock_.SetBlocking(true);
     const bool meaningful = GetParam().count == -1 || GetParam().count > 0;
-    if (meaningful)
-        EXPECT_CALL(layer, select(_, _, _, _, _)).WillOnce(Return(0));
-    else
-        EXPECT_CALL(layer, select(_, _, _, _, _)).Times(0);
-    EXPECT_EQ(sock.Receive(GetParam().count), meaningful ? "abcdef" : "");
-    EXPECT_EQ(sock.InBuffer().View(), meaningful ? "" : "abcdef");
+    if (meaningful) {
+        EXPECT_CALL(layer_, select(_, _, _, _, _)).WillOnce(Return(0));
+    } else {
+        EXPECT_CALL(layer_, select(_, _, _, _, _)).Times(0);
+    }
+    EXPECT_EQ(sock_.Receive(GetParam().count), meaningful ? "abcdef" : "");
+    EXPECT_EQ(sock_.InBuffer().View(), meaningful ? "" : "abcdef");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sock, FakeReceiveCounts,
@@ -173,62 +177,62 @@ INSTANTIATE_TEST_SUITE_P(Sock, FakeReceiveCounts,
                                          TakeCase{INT32_MIN, "", "abcdef"}));
 
 TEST_F(FakeTransfer, BlockingReceiveReadsAtMostTheReceiveArea) {
-    sock.SetBlocking(true);
-    EXPECT_CALL(layer, select(_, _, nullptr, nullptr, _)).WillOnce(Return(1));
-    EXPECT_CALL(layer, recv(Handle, _, TSock::RecvAreaSize, 0)).WillOnce(Return(5));
-    EXPECT_EQ(sock.Receive(100000).size(), 5u);
+    sock_.SetBlocking(true);
+    EXPECT_CALL(layer_, select(_, _, nullptr, nullptr, _)).WillOnce(Return(1));
+    EXPECT_CALL(layer_, recv(Handle, _, TSock::RecvAreaSize, 0)).WillOnce(Return(5));
+    EXPECT_EQ(sock_.Receive(100000).size(), 5u);
 }
 
 TEST_F(FakeTransfer, BlockingReceiveWithBytesHeldOnlyPollsForMore) {
     FillInBuffer("abc");
-    sock.SetBlocking(true);
-    sock.SetBlockingTimeout(-1);
-    EXPECT_CALL(layer, select(_, _, nullptr, nullptr, testing::NotNull()))
+    sock_.SetBlocking(true);
+    sock_.SetBlockingTimeout(-1);
+    EXPECT_CALL(layer_, select(_, _, nullptr, nullptr, testing::NotNull()))
         .WillOnce(Invoke([](int, FdSet*, FdSet*, FdSet*, const TimeVal* wait) {
             EXPECT_EQ(wait->tv_sec, 0);
             return 0;
         }));
-    EXPECT_EQ(sock.Receive(-1), "abc");
+    EXPECT_EQ(sock_.Receive(-1), "abc");
 }
 
 TEST_F(FakeTransfer, BlockingReceiveFailureDiscardsHeldBytesAndNamesTheError) {
     FillInBuffer("held");
-    sock.SetBlocking(true);
-    EXPECT_CALL(layer, select(_, _, _, _, _)).WillOnce(Return(1));
-    EXPECT_CALL(layer, recv(Handle, _, _, 0)).WillOnce(Return(SOCKET_ERROR));
-    EXPECT_CALL(layer, WSAGetLastError()).WillOnce(Return(WSAECONNRESET));
+    sock_.SetBlocking(true);
+    EXPECT_CALL(layer_, select(_, _, _, _, _)).WillOnce(Return(1));
+    EXPECT_CALL(layer_, recv(Handle, _, _, 0)).WillOnce(Return(SOCKET_ERROR));
+    EXPECT_CALL(layer_, WSAGetLastError()).WillOnce(Return(WSAECONNRESET));
     try {
-        sock.Receive(-1);
+        sock_.Receive(-1);
         ADD_FAILURE();
     } catch (const ESockException& failure) {
         EXPECT_STREQ(failure.what(), "Receive - Socket Error WSAECONNRESET");
     }
-    EXPECT_TRUE(sock.InBuffer().Empty());
-    EXPECT_EQ(log.Texts(),
+    EXPECT_TRUE(sock_.InBuffer().Empty());
+    EXPECT_EQ(log_.Texts(),
               (std::vector<std::string>{"Blocking Incoming Data", "Socket Error On Receive"}));
 }
 
 TEST_F(FakeTransfer, StreamReadKeepsTheSurplusForTheNextRead) {
-    sock.SetBlocking(true);
+    sock_.SetBlocking(true);
     ScriptRead("0123456789");
     char buffer[16] = {};
-    EXPECT_EQ(sock.Stream().Read(buffer, 4), 4);
+    EXPECT_EQ(sock_.Stream().Read(buffer, 4), 4);
     EXPECT_EQ(std::string(buffer, 4), "0123");
-    EXPECT_EQ(sock.InBuffer().View(), "456789");
-    EXPECT_CALL(layer, select(_, _, _, _, _)).WillRepeatedly(Return(0));
-    EXPECT_EQ(sock.Stream().Read(buffer, 16), 6);
+    EXPECT_EQ(sock_.InBuffer().View(), "456789");
+    EXPECT_CALL(layer_, select(_, _, _, _, _)).WillRepeatedly(Return(0));
+    EXPECT_EQ(sock_.Stream().Read(buffer, 16), 6);
     EXPECT_EQ(std::string(buffer, 6), "456789");
-    EXPECT_EQ(sock.Stream().Read(buffer, 16), 0);
+    EXPECT_EQ(sock_.Stream().Read(buffer, 16), 0);
 }
 
 TEST_F(FakeTransfer, StreamHasNoPositionOrSizeAndWritesThroughSend) {
-    EXPECT_EQ(sock.Stream().Seek(100, soFromBeginning), 0);
-    EXPECT_EQ(sock.Stream().Position(), 0);
-    EXPECT_EQ(sock.Stream().Size(), 0);
-    EXPECT_CALL(layer, send(_, _, _, _)).Times(0);
-    EXPECT_EQ(sock.Stream().Write("", 0), 0);
-    EXPECT_CALL(layer, send(Handle, _, 3, 0)).WillOnce(Return(3));
-    EXPECT_EQ(sock.Stream().Write("abc", 3), 3);
+    EXPECT_EQ(sock_.Stream().Seek(100, soFromBeginning), 0);
+    EXPECT_EQ(sock_.Stream().Position(), 0);
+    EXPECT_EQ(sock_.Stream().Size(), 0);
+    EXPECT_CALL(layer_, send(_, _, _, _)).Times(0);
+    EXPECT_EQ(sock_.Stream().Write("", 0), 0);
+    EXPECT_CALL(layer_, send(Handle, _, 3, 0)).WillOnce(Return(3));
+    EXPECT_EQ(sock_.Stream().Write("abc", 3), 3);
 }
 
 // The failures of sending and receiving, each checked before anything else happens.
@@ -328,3 +332,5 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"StreamWriteIdle", Idle, [](TSock& s) { s.Stream().Write("x", 1); },
                     "Send - Socket Not Connected"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+} // namespace zintra

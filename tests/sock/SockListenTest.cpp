@@ -1,19 +1,18 @@
-#include "SockTestSupport.h"
+#include "tests/support/LoopbackClient.h"
+#include "tests/support/SockTestSupport.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+
+using testing::_;
+using testing::Return;
+
+namespace zintra {
 
 namespace {
 
 bool CanConnect(std::uint16_t port) {
-    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(client.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const Fd client(Connect(port));
+    return client.Get() >= 0;
 }
 
 } // namespace
@@ -67,8 +66,9 @@ TEST(SockListen, RefusesDatagramsConnectedComponentsAndBadPorts) {
     TcpPair pair = MakeTcpPair();
     TSock connected(nullptr);
     connected.Attach(pair.server.Release());
-    for (bool value : {true, false})
+    for (bool value : {true, false}) {
         EXPECT_EQ(FailureOf([&] { connected.SetListen(value); }), "Listen - Socket Already In Use");
+    }
     EXPECT_TRUE(connected.Connected());
 
     TSock badPort(nullptr);
@@ -78,3 +78,29 @@ TEST(SockListen, RefusesDatagramsConnectedComponentsAndBadPorts) {
     EXPECT_FALSE(badPort.Listen());
     EXPECT_EQ(FailureOf([&] { badPort.Attach(INVALID_SOCKET); }), "Attach - Socket Not Connected");
 }
+
+// A listener asks for waiting connections before it binds, whatever Blocking says, and reads as
+// listening only once its socket listens.
+TEST(SockListen, AsksForAcceptsBeforeBindingAndListensOnlyOnceTheSocketDoes) {
+    testing::StrictMock<MockWinSock> layer;
+    ScopedLayer scoped(layer);
+    TSock sock(nullptr);
+    sock.SetBlocking(true);
+    sock.SetPortName("81");
+    testing::InSequence order;
+    EXPECT_CALL(layer, socket(WsAfInet, WsSockStream, 0)).WillOnce(Return(5));
+    EXPECT_CALL(layer, WSAAsyncSelect(5, &sock, WM_SOCK, FD_ACCEPT)).WillOnce(Return(0));
+    EXPECT_CALL(layer, bind(5, _, _)).WillOnce(Return(0));
+    EXPECT_CALL(layer, listen(5, 5)).WillOnce([&sock](TSocket, int) {
+        EXPECT_FALSE(sock.Listen());
+        return 0;
+    });
+    sock.SetListen(true);
+    EXPECT_TRUE(sock.Listen());
+
+    EXPECT_CALL(layer, WSAAsyncSelect(5, &sock, WM_SOCK, FD_ACCEPT)).WillOnce(Return(0));
+    sock.SetBlocking(false);
+    EXPECT_CALL(layer, closesocket(5)).WillOnce(Return(0));
+}
+
+} // namespace zintra

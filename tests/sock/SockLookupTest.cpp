@@ -1,5 +1,5 @@
-#include "HostCache.h"
-#include "SockTestSupport.h"
+#include "sock/HostCache.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -9,6 +9,8 @@ using testing::_;
 using testing::Return;
 using testing::StrictMock;
 
+namespace zintra {
+
 namespace {
 
 class SockLookup : public testing::Test {
@@ -16,10 +18,10 @@ protected:
     SockLookup() { HostCache().Clear(); }
     ~SockLookup() override { HostCache().Clear(); }
 
-    StrictMock<MockWinSock> layer;
-    ScopedLayer scoped{layer};
-    InfoLog log;
-    TSock sock{nullptr};
+    StrictMock<MockWinSock> layer_;
+    ScopedLayer scoped_{layer_};
+    InfoLog log_;
+    TSock sock_{nullptr};
 };
 
 HostEntry Host(std::uint32_t hostOrderAddress) {
@@ -29,22 +31,22 @@ HostEntry Host(std::uint32_t hostOrderAddress) {
 } // namespace
 
 TEST_F(SockLookup, ResolvesANameOnceAndAnswersLaterAsksFromTheCache) {
-    log.Watch(sock);
-    EXPECT_CALL(layer, gethostbyname("Server.Example")).WillOnce(Return(Host(0x0A000001)));
-    EXPECT_EQ(sock.LookupHost("Server.Example"), htonl(0x0A000001));
-    EXPECT_EQ(sock.LookupHost("server.example"), htonl(0x0A000001));
-    EXPECT_EQ(sock.LookupHost("SERVER.EXAMPLE"), htonl(0x0A000001));
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Lookup Of Host Server.Example",
-                                                     "Lookup Of Host server.example",
-                                                     "Lookup Of Host SERVER.EXAMPLE"}));
+    log_.Watch(sock_);
+    EXPECT_CALL(layer_, gethostbyname("Server.Example")).WillOnce(Return(Host(0x0A000001)));
+    EXPECT_EQ(sock_.LookupHost("Server.Example"), htonl(0x0A000001));
+    EXPECT_EQ(sock_.LookupHost("server.example"), htonl(0x0A000001));
+    EXPECT_EQ(sock_.LookupHost("SERVER.EXAMPLE"), htonl(0x0A000001));
+    EXPECT_EQ(log_.Texts(), (std::vector<std::string>{"Lookup Of Host Server.Example",
+                                                      "Lookup Of Host server.example",
+                                                      "Lookup Of Host SERVER.EXAMPLE"}));
     EXPECT_EQ(HostCache().Count(), 1);
 }
 
 TEST_F(SockLookup, FailedLookupsAreNotRemembered) {
-    EXPECT_CALL(layer, gethostbyname("nowhere")).Times(2).WillRepeatedly(Return(std::nullopt));
+    EXPECT_CALL(layer_, gethostbyname("nowhere")).Times(2).WillRepeatedly(Return(std::nullopt));
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
-            sock.LookupHost("nowhere");
+            sock_.LookupHost("nowhere");
             ADD_FAILURE();
         } catch (const ESockException& failure) {
             EXPECT_STREQ(failure.what(), "Host Lookup - Could Not Find Host Entry");
@@ -54,14 +56,14 @@ TEST_F(SockLookup, FailedLookupsAreNotRemembered) {
 }
 
 TEST_F(SockLookup, DigitLedNamesGoToInetAddrAndStayOutOfTheCache) {
-    log.Watch(sock);
-    EXPECT_CALL(layer, inet_addr("192.168.0.1")).WillOnce(Return(htonl(0xC0A80001)));
-    EXPECT_CALL(layer, inet_addr("1st.example")).WillOnce(Return(WsInaddrNone));
-    EXPECT_EQ(sock.LookupHost("192.168.0.1"), htonl(0xC0A80001));
-    EXPECT_EQ(sock.LookupHost("1st.example"), WsInaddrNone);
-    EXPECT_EQ(sock.LookupHost(""), WsInaddrAny);
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Lookup Of Host 192.168.0.1",
-                                                     "Lookup Of Host 1st.example"}));
+    log_.Watch(sock_);
+    EXPECT_CALL(layer_, inet_addr("192.168.0.1")).WillOnce(Return(htonl(0xC0A80001)));
+    EXPECT_CALL(layer_, inet_addr("1st.example")).WillOnce(Return(WsInaddrNone));
+    EXPECT_EQ(sock_.LookupHost("192.168.0.1"), htonl(0xC0A80001));
+    EXPECT_EQ(sock_.LookupHost("1st.example"), WsInaddrNone);
+    EXPECT_EQ(sock_.LookupHost(""), WsInaddrAny);
+    EXPECT_EQ(log_.Texts(), (std::vector<std::string>{"Lookup Of Host 192.168.0.1",
+                                                      "Lookup Of Host 1st.example"}));
     EXPECT_EQ(HostCache().Count(), 0);
 }
 
@@ -74,35 +76,37 @@ TEST_F(SockLookup, OddHostNamesReachTheResolverIntactAndFailCleanly) {
                                  "-",
                                  "a..b"};
     for (const std::string& name : names) {
-        EXPECT_CALL(layer, gethostbyname(name)).WillOnce(Return(std::nullopt));
-        EXPECT_THROW(sock.LookupHost(name), ESockException);
+        EXPECT_CALL(layer_, gethostbyname(name)).WillOnce(Return(std::nullopt));
+        EXPECT_THROW(sock_.LookupHost(name), ESockException);
     }
     EXPECT_EQ(HostCache().Count(), 0);
 }
 
 TEST_F(SockLookup, ServiceNamesAskForTheProtocolOfTheSocketType) {
-    EXPECT_CALL(layer, getservbyname("echo", "tcp"))
+    EXPECT_CALL(layer_, getservbyname("echo", "tcp"))
         .WillOnce(Return(ServEntry{"echo", htons(7), "tcp"}));
-    EXPECT_EQ(sock.LookupPort("echo"), htons(7));
-    sock.SetSocketType(stDatagram);
-    EXPECT_CALL(layer, getservbyname("echo", "udp"))
+    EXPECT_EQ(sock_.LookupPort("echo"), htons(7));
+    sock_.SetSocketType(stDatagram);
+    EXPECT_CALL(layer_, getservbyname("echo", "udp"))
         .WillOnce(Return(ServEntry{"echo", htons(7), "udp"}));
-    EXPECT_EQ(sock.LookupPort("echo"), htons(7));
+    EXPECT_EQ(sock_.LookupPort("echo"), htons(7));
 }
 
 // The host cache is shared by components on accept threads.
 TEST(HostCache, TakesConcurrentAdditionsAndSearches) {
     THostCache cache;
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
+    for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&cache, t] {
             for (int i = 0; i < 500; ++i) {
                 cache.Add("host" + std::to_string(t) + "-" + std::to_string(i), std::uint32_t(i));
                 cache.Find("HOST0-0");
             }
         });
-    for (std::thread& thread : threads)
+    }
+    for (std::thread& thread : threads) {
         thread.join();
+    }
     EXPECT_EQ(cache.Count(), 2000);
     EXPECT_EQ(cache.Find("Host3-499"), 499u);
 }
@@ -150,3 +154,5 @@ INSTANTIATE_TEST_SUITE_P(
                     PortCase{"80 ", -1, "'80 ' is not a valid integer value"},
                     PortCase{"", -1, "Port Lookup - Could Not Find Service Entry"},
                     PortCase{"no-such-service", -1, "Port Lookup - Could Not Find Service Entry"}));
+
+} // namespace zintra

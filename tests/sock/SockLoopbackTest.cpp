@@ -1,11 +1,13 @@
-#include "SockStream.h"
-#include "SockTestSupport.h"
+#include "sock/SockStream.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+
+namespace zintra {
 
 namespace {
 
@@ -30,15 +32,10 @@ struct Connected {
 std::string ReceiveUntilClosed(TSock& sock) {
     std::string all;
     const auto deadline = Clock::now() + std::chrono::seconds(60);
-    while (sock.SocketHandle() != INVALID_SOCKET && Clock::now() < deadline)
+    while (sock.SocketHandle() != INVALID_SOCKET && Clock::now() < deadline) {
         all += sock.Receive(-1);
+    }
     return all;
-}
-
-void ResetByPeer(Fd& peer) {
-    const linger abort{1, 0};
-    ::setsockopt(peer.Get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    peer.Reset();
 }
 
 } // namespace
@@ -89,8 +86,9 @@ TEST(SockLoopback, TimeoutZeroPollsAndAPositiveTimeoutWaitsThatLong) {
     WriteAll(zero.pair.client.Get(), "ready");
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     std::string got;
-    while (got.empty() && Clock::now() < deadline)
+    while (got.empty() && Clock::now() < deadline) {
         got = zero.sock.Receive(-1);
+    }
     EXPECT_EQ(got, "ready");
 
     Connected one(1);
@@ -146,7 +144,7 @@ TEST(SockLoopback, PeerResetMidTransferFailsReceiveAndSendWithTheirTexts) {
     Connected receiving;
     WriteAll(receiving.pair.client.Get(), "partial");
     EXPECT_EQ(receiving.sock.Receive(-1), "partial");
-    ResetByPeer(receiving.pair.client);
+    ResetAndClose(receiving.pair.client);
     try {
         receiving.sock.Receive(-1);
         ADD_FAILURE();
@@ -156,11 +154,12 @@ TEST(SockLoopback, PeerResetMidTransferFailsReceiveAndSendWithTheirTexts) {
     EXPECT_EQ(receiving.log.Texts().back(), "Socket Error On Receive");
 
     Connected sending;
-    ResetByPeer(sending.pair.client);
+    ResetAndClose(sending.pair.client);
     EXPECT_THROW(
         {
-            for (int i = 0; i < 100; ++i)
+            for (int i = 0; i < 100; ++i) {
                 sending.sock.Send(std::string(1 << 16, 's'));
+            }
         },
         ESockException);
     EXPECT_EQ(sending.log.Texts().back(), "Socket Error On Send");
@@ -221,3 +220,5 @@ TEST(SockLoopback, DatagramsGoToTheHostAndPortNamedAndReportTheirSender) {
     EXPECT_EQ(sock.Receive(-1), "again");
     EXPECT_TRUE(sock.InBuffer().Empty());
 }
+
+} // namespace zintra

@@ -1,4 +1,4 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <QPainter>
 #include <QSet>
@@ -9,6 +9,8 @@
 using testing::_;
 using testing::Return;
 using testing::StrictMock;
+
+namespace zintra {
 
 namespace {
 
@@ -87,9 +89,11 @@ TEST(SockModel, PicturesAreTwentyEightSquareInSixteenColours) {
         const QImage picture = Picture(name);
         EXPECT_EQ(picture.size(), QSize(28, 28)) << name;
         QSet<QRgb> colours;
-        for (int y = 0; y < 28; ++y)
-            for (int x = 0; x < 28; ++x)
+        for (int y = 0; y < 28; ++y) {
+            for (int x = 0; x < 28; ++x) {
                 colours.insert(picture.pixel(x, y));
+            }
+        }
         EXPECT_LE(colours.size(), 16) << name;
     }
 }
@@ -261,8 +265,26 @@ TEST(SockModel, DestroyingClosesOnlyWhatIsOpen) {
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Socket Closed"});
 }
 
+// Blocking switches the socket between the events of its type and no events at all, after
+// which it blocks again.
+TEST(SockModel, BlockingChoosesBetweenTheEventsOfTheTypeAndNone) {
+    StrictMock<MockWinSock> layer;
+    ScopedLayer scoped(layer);
+    TSock sock(nullptr);
+    sock.SetSocketType(stDatagram);
+    testing::InSequence order;
+    EXPECT_CALL(layer, WSAAsyncSelect(7, &sock, WM_SOCK, FD_READ)).WillOnce(Return(0));
+    EXPECT_CALL(layer, WSAAsyncSelect(7, &sock, WM_SOCK, 0)).WillOnce(Return(0));
+    EXPECT_CALL(layer, ioctlsocket(7, WsFionbio, testing::Pointee(0u))).WillOnce(Return(0));
+    EXPECT_CALL(layer, closesocket(7)).WillOnce(Return(0));
+    sock.Attach(7);
+    sock.SetBlocking(true);
+}
+
 TEST(SockModel, InfoKindsHaveTheirLabels) {
     const std::vector<std::string> labels(SocketInfoText.begin(), SocketInfoText.end());
     EXPECT_EQ(labels, (std::vector<std::string>{"Lookup", "Connect", "Close", "Listen", "Receive",
                                                 "Send", "Accept", "Error"}));
 }
+
+} // namespace zintra

@@ -1,12 +1,14 @@
-#include "SockUnit.h"
+#include "sock/SockUnit.h"
 
-#include "HostCache.h"
-#include "SockTestSupport.h"
+#include "sock/HostCache.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using testing::_;
 using testing::Return;
+
+namespace zintra {
 
 TEST(SockUnit, StartsWinSockOneOneAndEmptiesTheHostCache) {
     testing::StrictMock<MockWinSock> layer;
@@ -50,3 +52,5 @@ TEST(SockUnitDeathTest, AProgramWhoseStartUpFailsEndsWithStatusOne) {
         },
         testing::ExitedWithCode(1), "ESockException: WSAStartup - Could Not Initialize WinSock");
 }
+
+} // namespace zintra

@@ -1,6 +1,8 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
 
 #include <gtest/gtest.h>
+
+namespace zintra {
 
 namespace {
 
@@ -50,8 +52,9 @@ TEST(StoredProperties, ListenStoredTrueStartsOnlyAfterTheWholeFormIsRead) {
     TSock first(nullptr), second(nullptr);
     bool secondReadWhenFirstListened = false;
     first.OnInfo = [&](QObject*, TSocketInfo, std::string text) {
-        if (text == "Listening Started")
+        if (text == "Listening Started") {
             secondReadWhenFirstListened = second.PortName() == "late";
+        }
     };
     ReadComponents(std::vector<StoredComponent>{
         {&first, {{"Listen", true}, {"PortName", QStringLiteral("0")}, {"Blocking", true}}},
@@ -99,3 +102,5 @@ TEST(StoredProperties, EnumerationsMayBeStoredByOrdinal) {
     EXPECT_EQ(sock.SocketType(), stDatagram);
     EXPECT_EQ(sock.LineBreak(), lbLF);
 }
+
+} // namespace zintra

@@ -1,4 +1,6 @@
-#include "SockTestSupport.h"
+#include "tests/support/SockTestSupport.h"
+
+#include "tests/support/LoopbackClient.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,46 +14,43 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace zintra {
+
 void InfoLog::Watch(TSock& sock) {
     sock.OnInfo = [this](QObject*, TSocketInfo kind, std::string text) {
-        entries.emplace_back(kind, std::move(text));
+        entries_.emplace_back(kind, std::move(text));
     };
 }
 
 std::vector<std::string> InfoLog::Texts() const {
     std::vector<std::string> texts;
-    for (const auto& entry : entries)
+    for (const auto& entry : entries_) {
         texts.push_back(entry.second);
+    }
     return texts;
 }
 
 Fd& Fd::operator=(Fd&& other) noexcept {
     if (this != &other) {
         Reset();
-        fd = std::exchange(other.fd, -1);
+        fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
 }
 
 void Fd::Reset() {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    fd_ = -1;
 }
 
 namespace {
 
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 void Check(bool ok, const char* what) {
-    if (!ok)
+    if (!ok) {
         throw std::runtime_error(what);
+    }
 }
 
 } // namespace
@@ -65,7 +64,7 @@ std::uint16_t LocalPort(int fd) {
 
 TcpPair MakeTcpPair() {
     Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     Check(::bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
           "bind");
     Check(::listen(listener.Get(), 1) == 0, "listen");
@@ -80,7 +79,7 @@ TcpPair MakeTcpPair() {
 
 Fd BoundUdpSocket(std::uint16_t& port) {
     Fd s(::socket(AF_INET, SOCK_DGRAM, 0));
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     Check(::bind(s.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind");
     port = LocalPort(s.Get());
     return s;
@@ -88,8 +87,9 @@ Fd BoundUdpSocket(std::uint16_t& port) {
 
 std::string AllByteValues(std::size_t length) {
     std::string bytes(length, '\0');
-    for (std::size_t i = 0; i < length; ++i)
+    for (std::size_t i = 0; i < length; ++i) {
         bytes[i] = char(i % 256);
+    }
     return bytes;
 }
 
@@ -98,8 +98,9 @@ std::string ReadUntilClosed(int fd) {
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
+        if (n <= 0) {
             return all;
+        }
         all.append(buffer, std::size_t(n));
     }
 }
@@ -113,10 +114,8 @@ void WriteAll(int fd, std::string_view bytes) {
 }
 
 Fd ConnectTo(std::uint16_t port) {
-    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
-    const sockaddr_in address = Loopback(port);
-    Check(::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0,
-          "connect");
+    Fd client(Connect(port));
+    Check(client.Get() >= 0, "connect");
     return client;
 }
 
@@ -134,8 +133,9 @@ bool PumpUntil(const std::function<bool()>& done, int deadlineMs) {
     const QDeadlineTimer deadline(deadlineMs);
     QTimer tick; // wakes the waiting loop now and then to look at the deadline
     tick.start(10);
-    while (!done() && !deadline.hasExpired())
+    while (!done() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     return done();
 }
 
@@ -160,3 +160,5 @@ double ProcessCpuSeconds() {
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
+
+} // namespace zintra

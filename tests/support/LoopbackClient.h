@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace zintra {
+
 // Plain client sockets on 127.0.0.1, for driving an echo server from outside.
 
 inline sockaddr_in LoopbackAddress(std::uint16_t port) {
@@ -37,3 +39,5 @@ inline int Connect(std::uint16_t port) {
     }
     return s;
 }
+
+} // namespace zintra

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "Sock.h"
-#include "WinSock.h"
+#include "sock/Sock.h"
+#include "sock/WinSock.h"
 
 #include <functional>
 #include <gmock/gmock.h>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace zintra {
 
 // A scripted WinSock layer: tests say what each call returns.
 class MockWinSock : public WinSock {
@@ -38,13 +40,13 @@ public:
 // Puts a layer in place for the life of a test.
 class ScopedLayer {
 public:
-    explicit ScopedLayer(WinSock& layer) : previous(InstallWinSockLayer(layer)) {}
-    ~ScopedLayer() { InstallWinSockLayer(previous); }
+    explicit ScopedLayer(WinSock& layer) : previous_(InstallWinSockLayer(layer)) {}
+    ~ScopedLayer() { InstallWinSockLayer(previous_); }
     ScopedLayer(const ScopedLayer&) = delete;
     ScopedLayer& operator=(const ScopedLayer&) = delete;
 
 private:
-    WinSock& previous;
+    WinSock& previous_;
 };
 
 // What a component reported through OnInfo, in order.
@@ -52,26 +54,26 @@ class InfoLog {
 public:
     void Watch(TSock& sock);
     std::vector<std::string> Texts() const;
-    const std::vector<std::pair<TSocketInfo, std::string>>& Entries() const { return entries; }
-    void Clear() { entries.clear(); }
+    const std::vector<std::pair<TSocketInfo, std::string>>& Entries() const { return entries_; }
+    void Clear() { entries_.clear(); }
 
 private:
-    std::vector<std::pair<TSocketInfo, std::string>> entries;
+    std::vector<std::pair<TSocketInfo, std::string>> entries_;
 };
 
 // A POSIX descriptor closed with its owner.
 class Fd {
 public:
-    explicit Fd(int fd = -1) : fd(fd) {}
+    explicit Fd(int fd = -1) : fd_(fd) {}
     ~Fd() { Reset(); }
-    Fd(Fd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     Fd& operator=(Fd&& other) noexcept;
-    int Get() const { return fd; }
-    int Release() { return std::exchange(fd, -1); }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
     void Reset();
 
 private:
-    int fd;
+    int fd_;
 };
 
 // Both ends of a TCP connection over 127.0.0.1, blocking.
@@ -110,3 +112,5 @@ std::string FailureOf(const std::function<void()>& action);
 
 // CPU time the whole process has used so far, in seconds.
 double ProcessCpuSeconds();
+
+} // namespace zintra
