@@ -88,10 +88,8 @@ TEST(StoredProperties, StrangeNamesAndValuesAreRefusedByName) {
     };
     for (const auto& [property, expected] : cases) {
         TSock sock(nullptr);
-        EXPECT_EQ(FailureText<EReadError>([&] {
-                      ReadComponents(std::vector<StoredComponent>{{&sock, {property}}});
-                  }),
-                  expected);
+        const std::vector<StoredComponent> form{{&sock, {property}}};
+        EXPECT_EQ(FailureText<EReadError>([&form] { ReadComponents(form); }), expected);
         EXPECT_FALSE(sock.ComponentState().Reading);
     }
 }
