@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -134,17 +135,35 @@ TEST_F(MainWindowTest, WithoutSettingsFileNoneIsCreated) {
     EXPECT_EQ(form_->PopupMenu, form_->PopupMenu1);
 }
 
-TEST_F(MainWindowTest, AnUnreadableSettingsFileLeavesSettingsEmpty) {
-    // A socket stands where the file is expected: it exists, but cannot be opened.
+TEST_F(MainWindowTest, SettingsThatAreNoRegularFileCountAsNone) {
+    // A FIFO would wait for a writer for ever, a socket cannot be opened, and a device may
+    // never end: each leaves the defaults, as no file would.
+    ASSERT_EQ(mkfifo(SettingsPath().c_str(), 0600), 0);
+    ASSERT_EQ(Create(), std::nullopt);
+    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", ""}));
+    EXPECT_EQ(Caption(), "Loading...");
+    ASSERT_EQ(unlink(SettingsPath().c_str()), 0);
+
     const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(listener, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     SettingsPath().copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-
-    EXPECT_EQ(Create(), std::string(EInOutError(ENXIO).what()));
+    ASSERT_EQ(Create(), std::nullopt);
     close(listener);
+    ASSERT_EQ(unlink(SettingsPath().c_str()), 0);
+
+    ASSERT_EQ(symlink("/dev/zero", SettingsPath().c_str()), 0);
+    ASSERT_EQ(Create(), std::nullopt);
+    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", ""}));
+}
+
+TEST_F(MainWindowTest, AnUnreadableSettingsFileLeavesSettingsEmpty) {
+    // A regular file that cannot be read, reached through a link.
+    ASSERT_EQ(symlink("/proc/self/mem", SettingsPath().c_str()), 0);
+
+    EXPECT_EQ(Create(), std::string(EInOutError(EIO).what()));
     EXPECT_TRUE(Settings().empty());
     EXPECT_FALSE(form_->Timer1->Enabled());
     EXPECT_EQ(Caption(), "Loading...");

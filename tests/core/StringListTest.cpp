@@ -64,6 +64,32 @@ TEST(StringList, SavesEveryItemWithCrLfReplacingTheFile) {
     EXPECT_EQ(folder.EntryCount(), 1u) << "no temporary file is left";
 }
 
+TEST(StringList, SaveWritesThroughSymbolicLinksAndKeepsTheMode) {
+    namespace fs = std::filesystem;
+    TestFolder folder;
+    fs::create_directory(folder.Path("real"));
+    const std::string target = folder.Write("real/settings", "old\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    // A relative link to a link: both stay links, and the file at the end gets the new text.
+    fs::create_symlink("real/settings", folder.Path("hop"));
+    fs::create_symlink("hop", folder.Path("config.ini"));
+    TStringList list;
+    list.Add("new");
+    list.SaveToFile(folder.Path("config.ini"));
+    EXPECT_TRUE(fs::is_symlink(folder.Path("config.ini")));
+    EXPECT_TRUE(fs::is_symlink(folder.Path("hop")));
+    EXPECT_EQ(ReadBytes(target), "new\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::directory_iterator(folder.Path("real"))->path(), target) << "no temporary file";
+
+    // A link to a file not there yet creates that file.
+    fs::create_symlink("real/new", folder.Path("dangling"));
+    list.SaveToFile(folder.Path("dangling"));
+    EXPECT_EQ(ReadBytes(folder.Path("real/new")), "new\r\n");
+    EXPECT_TRUE(fs::is_symlink(folder.Path("dangling")));
+}
+
 TEST(StringList, SaveBelowARegularFileFailsCleanly) {
     TestFolder folder;
     folder.Write("file", "x");

@@ -1,6 +1,7 @@
 #include "TextAssembly.h"
 
 #include "Exceptions.h"
+#include "LineList.h"
 #include "LiteralAssembly.h"
 #include "StringList.h"
 
@@ -20,7 +21,7 @@ LineList Lines(const std::vector<std::string>& texts) {
     return lines;
 }
 
-std::string Assembled(TextAssembly& assembly, const LineList& lines) {
+std::string Assembled(TextAssembly& assembly, LineList lines) {
     std::string text;
     assembly.SetStrings(lines, text);
     return text;
@@ -130,6 +131,47 @@ TEST(TextAssembly, DrawsExactlyLikeTheLiteralListSearch) {
                 ASSERT_EQ(assembly.UsedIndices().Get(i), literalUsed.Get(i));
             }
         }
+    }
+}
+
+// Lines that read differently the second time, as a file written to during a load would.
+class ChangingLines : public LineSource {
+public:
+    ChangingLines(std::vector<std::string> first, std::vector<std::string> second)
+        : readings_{std::move(first), std::move(second)} {}
+
+    void Rewind() override {
+        ++rewinds_;
+        next_ = 0;
+    }
+    bool Next(std::string_view& line) override {
+        const auto& lines = readings_[rewinds_ > 1 ? 1 : 0];
+        if (next_ == lines.size()) {
+            return false;
+        }
+        line = lines[next_++];
+        return true;
+    }
+
+private:
+    std::vector<std::string> readings_[2];
+    int rewinds_ = 0;
+    std::size_t next_ = 0;
+};
+
+TEST(TextAssembly, LinesThatChangeBetweenTheReadingsFailAndLeaveTheTextAlone) {
+    const std::vector<std::string> lines = {"@@*DIV / ", "T", "entry one", "entry two", "L"};
+    for (const std::vector<std::string>& second :
+         {std::vector<std::string>{"@@*DIV / ", "T", "entry one grew longer", "entry two", "L"},
+          std::vector<std::string>{"@@*DIV / ", "T", "entry one", "entry two", "L", "more"},
+          std::vector<std::string>{"@@*DIV / ", "T", "entry one", "L"},
+          std::vector<std::string>{"@@*DIV / ", "T", "entry one", "entry", "two L"}}) {
+        RandomGenerator random;
+        TextAssembly assembly(random);
+        ChangingLines changing(lines, second);
+        std::string text = "lead-in";
+        EXPECT_THROW(assembly.SetStrings(changing, text), ECollectionChanged) << second.size();
+        EXPECT_EQ(text, "lead-in");
     }
 }
 

@@ -1,9 +1,11 @@
 #include "Zincheck.h"
 
+#include "MemoryLimit.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace zintra;
 
@@ -73,6 +75,31 @@ TEST(ZincheckRun, FailuresAreWordedAsTheErrorBoxShowsThem) {
     const Outcome unreadable = Zincheck({"/proc/self/mem"});
     EXPECT_EQ(unreadable.status, kZincheckFailed);
     EXPECT_EQ(unreadable.err, "I/O error 5.\n");
+}
+
+TEST(ZincheckRun, SpecialFilesAreMissingAndRunningOutOfMemoryFailsCleanly) {
+    TestFolder folder;
+    ASSERT_EQ(mkfifo(folder.Path("fifo.zin").c_str(), 0600), 0);
+    for (const std::string& path : {folder.Path("fifo.zin"), std::string("/dev/zero")}) {
+        const Outcome special = Zincheck({path});
+        EXPECT_EQ(special.status, kZincheckLoaded) << path;
+        EXPECT_TRUE(special.out.starts_with("The collection of quotes/jokes")) << path;
+    }
+    if (!kCanLimitMemory) {
+        GTEST_SKIP() << "no memory limit under AddressSanitizer";
+    }
+    const std::string big = WriteOversizedFile(folder.Path("big.zin"));
+    EXPECT_EQ(RunWithMemoryLimit(256 << 20,
+                                 [&] {
+                                     const Outcome outcome = Zincheck({big});
+                                     std::fputs(outcome.err.c_str(), stderr);
+                                     return outcome.status == kZincheckFailed &&
+                                                    outcome.err == "The collection is too large "
+                                                                   "for the memory available.\n"
+                                                ? 0
+                                                : 1;
+                                 }),
+              0);
 }
 
 struct UsageCase {
