@@ -33,14 +33,28 @@ void DrawnIndices::DrawAll(RandomGenerator& random, std::int32_t a, std::int32_t
     std::uint64_t* const bits = bits_.data();
     // Late in a large shuffle most draws meet a number drawn before; whether one does cannot be
     // predicted, so every draw is written and only a new number moves the count on.
-    while (count < end) {
-        const std::uint32_t r = static_cast<std::uint32_t>(a) + random.Random(range);
+    const auto take = [&](std::uint32_t seed) {
+        const std::uint32_t r = static_cast<std::uint32_t>(a) + RandomGenerator::Scale(seed, range);
         std::uint64_t& word = bits[r / 64];
         const std::uint64_t bit = std::uint64_t{1} << r % 64;
         slots[count] = static_cast<std::int32_t>(r);
         count += (word & bit) == 0 ? 1 : 0;
         word |= bit;
+    };
+    // Two seeds a step, each computed from the last one, so that the seeds' chain of
+    // multiplications is half as long.
+    std::uint32_t seed = random.RandSeed();
+    while (count < end) {
+        const std::uint32_t first = RandomGenerator::Next(seed);
+        const std::uint32_t second = RandomGenerator::NextButOne(seed);
+        take(first);
+        seed = first;
+        if (count < end) {
+            take(second);
+            seed = second;
+        }
     }
+    random.Seed(seed);
 }
 
 void DrawnIndices::Clear() {

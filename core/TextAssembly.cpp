@@ -83,7 +83,7 @@ std::uint64_t AssembledSize(const TextAssembly::Plan& plan, const Layout& layout
 // each entry's length becomes its place; entries go in `order` (line numbers), or in file order
 // when it is empty. Offset is wide enough for `size`.
 template <class Offset>
-void Put(std::vector<Offset>& places, const Layout& layout, const DrawnIndices& order,
+void Put(std::deque<Offset>& places, const Layout& layout, const DrawnIndices& order,
          std::uint64_t fingerprint, LineSource& lines, char* out, std::uint64_t size) {
     const Offset titleLength = places[static_cast<std::size_t>(layout.title)];
     Offset at = titleLength + 1;

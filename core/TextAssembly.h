@@ -5,8 +5,8 @@
 #include "RandomGenerator.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <vector>
 
 namespace zintra {
 
@@ -36,10 +36,11 @@ public:
     const DrawnIndices& UsedIndices() const { return usedIndices_; }
 
     // What the first reading found: each line's length, held in 32 bits while every one fits.
+    // Held in blocks, since their number is not known ahead: growing never copies them.
     struct Plan {
-        std::vector<std::uint32_t> lengths;
-        std::vector<std::uint64_t> wideLengths; // all of them, once one does not fit
-        std::uint64_t fingerprint = 0;          // of the lengths, to see the next reading agrees
+        std::deque<std::uint32_t> lengths;
+        std::deque<std::uint64_t> wideLengths; // all of them, once one does not fit
+        std::uint64_t fingerprint = 0;         // of the lengths, to see the next reading agrees
         std::string line0;
         std::string line1;
 
