@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdio>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -9,18 +9,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Running out of memory on purpose: a child process whose address space may grow only a little
-// beyond what it already has. AddressSanitizer reserves far more address space than any such
-// limit and aborts instead of failing an allocation, so its builds cannot take part.
+// Running out of memory on purpose, in a child process whose address space may grow only a
+// little. AddressSanitizer reserves far more address space than such a limit and aborts instead
+// of failing an allocation, so its builds cannot take part.
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool kCanLimitMemory = false;
 #else
 inline constexpr bool kCanLimitMemory = true;
 #endif
 
-// Runs `body` in a child process that may take at most `extraBytes` more address space, and
-// gives its result; -1 when the child did not end normally (killed, aborted, or an exception
-// escaped).
+// Runs `body` in a child that may take `extraBytes` more address space; gives its result, or -1
+// when the child did not end normally.
 inline int RunWithMemoryLimit(std::size_t extraBytes, const std::function<int()>& body) {
     std::fflush(nullptr);
     const pid_t child = fork();
@@ -29,29 +28,18 @@ inline int RunWithMemoryLimit(std::size_t extraBytes, const std::function<int()>
         std::ifstream("/proc/self/statm") >> pages;
         const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + extraBytes;
         const rlimit both{limit, limit};
-        int result = -1;
-        if (setrlimit(RLIMIT_AS, &both) == 0) {
-            try {
-                result = body();
-            } catch (...) {
-            }
-        }
+        const int result = setrlimit(RLIMIT_AS, &both) == 0 ? body() : 255;
         std::fflush(nullptr);
-        _exit(result < 0 ? 255 : result);
+        _exit(result);
     }
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }
 
-// A sparse file of `bytes` zero bytes: one line longer than a limited child can hold.
-inline std::string WriteOversizedFile(const std::string& path, off_t bytes = off_t{1} << 32) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd >= 0) {
-        if (ftruncate(fd, bytes) != 0) {
-            std::perror("ftruncate");
-        }
-        close(fd);
-    }
+// A sparse file of 4 GiB of zero bytes: one line longer than a limited child can hold.
+inline std::string WriteOversizedFile(const std::string& path) {
+    std::ofstream created(path);
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 32);
     return path;
 }

@@ -137,26 +137,17 @@ TEST(TextAssembly, DrawsExactlyLikeTheLiteralListSearch) {
 // Lines that read differently the second time, as a file written to during a load would.
 class ChangingLines : public LineSource {
 public:
-    ChangingLines(std::vector<std::string> first, std::vector<std::string> second)
-        : readings_{std::move(first), std::move(second)} {}
-
+    ChangingLines(LineList first, LineList second) : readings_{first, second} {}
     void Rewind() override {
-        ++rewinds_;
-        next_ = 0;
+        current_ = &readings_[rewinds_++ == 0 ? 0 : 1];
+        current_->Rewind();
     }
-    bool Next(std::string_view& line) override {
-        const auto& lines = readings_[rewinds_ > 1 ? 1 : 0];
-        if (next_ == lines.size()) {
-            return false;
-        }
-        line = lines[next_++];
-        return true;
-    }
+    bool Next(std::string_view& line) override { return current_->Next(line); }
 
 private:
-    std::vector<std::string> readings_[2];
+    LineList readings_[2];
     int rewinds_ = 0;
-    std::size_t next_ = 0;
+    LineList* current_ = nullptr;
 };
 
 TEST(TextAssembly, LinesThatChangeBetweenTheReadingsFailAndLeaveTheTextAlone) {
@@ -168,7 +159,7 @@ TEST(TextAssembly, LinesThatChangeBetweenTheReadingsFailAndLeaveTheTextAlone) {
           std::vector<std::string>{"@@*DIV / ", "T", "entry one", "entry", "two L"}}) {
         RandomGenerator random;
         TextAssembly assembly(random);
-        ChangingLines changing(lines, second);
+        ChangingLines changing(Lines(lines), Lines(second));
         std::string text = "lead-in";
         EXPECT_THROW(assembly.SetStrings(changing, text), ECollectionChanged) << second.size();
         EXPECT_EQ(text, "lead-in");
