@@ -15,11 +15,31 @@
 
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 #include <QSlider>
+#include <optional>
 #include <string>
 
 namespace zintra {
+
+namespace {
+
+// The path of what is dragged, when it is a single file on this machine; anything else (several
+// items, a remote address, a folder) is no collection to drop.
+std::optional<std::string> DraggedFile(const QMimeData* data) {
+    if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QString path = data->urls().front().toLocalFile();
+    if (!QFileInfo(path).isFile()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
 
 TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileChooser> chooser)
     : Timer1(new Timer(kDefaultInterval, this)),
@@ -30,6 +50,7 @@ TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileCh
       settingsPath_(std::move(settingsPath)), bar_(*this) {
     setWindowTitle(QStringLiteral("Zintra 1.00"));
     UseFixedSingleBorder(*this, {370, 19});
+    setAcceptDrops(true);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setGeometry(0, 0, 369, 19);
 
@@ -91,13 +112,21 @@ void TForm1::ChangeSource1Click() {
     Load(QFile::encodeName(OpenDialog1.FileName()).toStdString());
 }
 
+void TForm1::DropSource(const std::string& path) {
+    Stuff(path);
+    Load(path);
+}
+
 void TForm1::Exit1Click() {
     Application::Instance().Terminate();
 }
 
 void TForm1::Options1Click() {
     Timer1->SetEnabled(false);
-    OptionsDialog->TrackBar1->setValue(PositionOfInterval(StrToInt(Settings.Get(1))));
+    // A stored interval that is not an integer opens the dialog at the timer's own interval,
+    // so that OK can replace it.
+    const std::int32_t stored = TryStrToInt(Settings.Get(1)).value_or(Timer1->Interval());
+    OptionsDialog->TrackBar1->setValue(PositionOfInterval(stored));
     if (OptionsDialog->ShowModal() == mrOk) {
         const int interval = IntervalOfPosition(OptionsDialog->TrackBar1->value());
         Settings.Put(1, std::to_string(interval));
@@ -132,6 +161,24 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     } else {
         QWidget::keyPressEvent(event);
     }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (DraggedFile(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> path = DraggedFile(event->mimeData());
+    if (!path) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Loaded once the drop is over, so that the program the file came from is not kept waiting
+    // on a long load or an error box.
+    QMetaObject::invokeMethod(this, Guarded([this, file = *path] { DropSource(file); }),
+                              Qt::QueuedConnection);
 }
 
 void TForm1::PopupAt(QPoint globalPos) {

@@ -54,6 +54,8 @@ public:
     void Load(const std::string& path) { bar_.Load(path); }
     void Timer1Timer() { bar_.Timer1Timer(); }
     void ChangeSource1Click();
+    // A collection dropped on the window: recorded and shown as if chosen in the chooser.
+    void DropSource(const std::string& path);
     void Exit1Click();
     void Options1Click();
     void Help1Click();
@@ -65,6 +67,8 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void SetBarText(const std::string& text) override;

@@ -10,8 +10,6 @@
 #include "platform/Application.h"
 #include "sock/SockApplication.h"
 
-#include <QMessageBox>
-
 namespace zintra {
 
 void CreateStartUpForms(Application& application, std::function<std::string()> settingsPath,
@@ -31,7 +29,7 @@ void ShowStartUpFailure(int& argc, char** argv, const std::string& className,
                         const std::string& text) {
     // The application object does not exist yet; the box needs one of its own.
     QApplication qt(argc, argv);
-    QMessageBox::critical(nullptr, QString::fromStdString(className), QString::fromStdString(text));
+    ShowErrorBox(QString::fromStdString(className), QString::fromStdString(text));
 }
 
 } // namespace zintra

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -19,13 +21,34 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates a new, unique temporary file beside `path`; mode 0666 leaves the rest to the umask.
+// The file that writing to `path` changes: symbolic links followed to the end, so the new file
+// replaces the link's target and the link stays. The target need not exist yet.
+std::string FinalTarget(const std::string& path) {
+    std::string target = path;
+    char link[PATH_MAX];
+    for (int hops = 0; hops < 40; ++hops) {
+        const ssize_t size = readlink(target.c_str(), link, sizeof link);
+        if (size < 0 || static_cast<std::size_t>(size) == sizeof link) {
+            return target;
+        }
+        const std::string next(link, static_cast<std::size_t>(size));
+        target = next.starts_with('/') ? next : FolderOf(target) + "/" + next;
+    }
+    return target;
+}
+
+// Creates a new, unique temporary file beside `path`, with the mode of the file it is to replace,
+// or, for a new file, mode 0666 less the umask.
 int CreateTemporary(const std::string& path, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
     for (;;) {
         tempPath = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
         const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
+            struct stat existing {};
+            if (fd >= 0 && stat(path.c_str(), &existing) == 0) {
+                fchmod(fd, existing.st_mode & 07777);
+            }
             return fd;
         }
     }
@@ -57,8 +80,9 @@ void SyncFolder(const std::string& path) {
 } // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view content) {
+    const std::string target = FinalTarget(path);
     std::string tempPath;
-    const int fd = CreateTemporary(path, tempPath);
+    const int fd = CreateTemporary(target, tempPath);
     if (fd < 0) {
         throw EFCreateError(path, std::generic_category().message(errno));
     }
@@ -68,8 +92,8 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
         written = false;
         error = errno;
     }
-    if (written && rename(tempPath.c_str(), path.c_str()) == 0) {
-        SyncFolder(path);
+    if (written && rename(tempPath.c_str(), target.c_str()) == 0) {
+        SyncFolder(target);
         return;
     }
     if (written) {

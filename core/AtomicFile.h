@@ -6,8 +6,10 @@
 namespace zintra {
 
 // Replaces the file at `path` with `content` so that readers only ever see the old file or the
-// whole new one: a temporary file beside it is written, synced and renamed over it. On failure
-// the temporary file is removed and EFCreateError names `path` and the platform's reason.
+// whole new one: a temporary file beside it is written, synced and renamed over it. A symbolic
+// link is written through (its target is replaced, the link kept) and an existing file keeps its
+// mode. On failure the temporary file is removed and EFCreateError names `path` and the
+// platform's reason.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
 } // namespace zintra

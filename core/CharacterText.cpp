@@ -10,12 +10,16 @@
 namespace zintra {
 namespace {
 
-constexpr std::uint32_t kStride = 256;
+constexpr std::uint32_t kStride = 1024;
 
-bool EightAsciiBytes(const char* p) {
-    std::uint64_t bytes;
-    std::memcpy(&bytes, p, sizeof bytes);
-    return (bytes & 0x8080808080808080u) == 0;
+bool AsciiBytes(const char* p, std::size_t count) {
+    std::uint64_t any = 0;
+    for (std::size_t i = 0; i < count; i += 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, p + i, sizeof bytes);
+        any |= bytes;
+    }
+    return (any & 0x8080808080808080u) == 0;
 }
 
 } // namespace
@@ -29,9 +33,14 @@ CharacterText::CharacterText(std::string text) : text_(std::move(text)) {
         const std::uint64_t intoStride = count % kStride;
         if (intoStride == 0) {
             checkpoints_.push_back(static_cast<std::size_t>(p - begin));
+            // Plain ASCII, the common case, is taken a whole stride at a time where it can be.
+            if (static_cast<std::size_t>(end - p) >= kStride && AsciiBytes(p, kStride)) {
+                p += kStride;
+                count += kStride;
+                continue;
+            }
         }
-        // Plain ASCII, the common case, is taken eight characters at a time.
-        if (end - p >= 8 && kStride - intoStride >= 8 && EightAsciiBytes(p)) {
+        if (end - p >= 8 && kStride - intoStride >= 8 && AsciiBytes(p, 8)) {
             p += 8;
             count += 8;
         } else {

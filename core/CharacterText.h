@@ -8,8 +8,8 @@
 namespace zintra {
 
 // A text addressed by 1-based character positions (see CharSize). A sparse index of byte
-// offsets, one per 256 characters, and a cursor that follows the last position asked for keep
-// each Part at O(count) whatever the text's length, at about 1/32 of the text in memory.
+// offsets, one per 1024 characters, and a cursor that follows the last position asked for keep
+// each Part at O(count) whatever the text's length, at about 1/128 of the text in memory.
 class CharacterText {
 public:
     CharacterText() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RandomGenerator.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,15 +24,19 @@ public:
     // Asked once per draw, so kept inline.
     bool Contains(std::int32_t number) const {
         const auto slot = static_cast<std::size_t>(number);
-        return number >= 0 && slot < drawn_.size() && drawn_[slot];
+        return number >= 0 && slot / 64 < bits_.size() && (bits_[slot / 64] >> slot % 64 & 1u);
     }
     // `number` must be 0 or more (a line number).
     void Add(std::int32_t number);
+    // Draws every number from a to b (0 <= a <= b, none of them drawn yet) exactly as b-a+1
+    // draws of GetRandom(a, b) would: the same numbers in the same order, the same state of
+    // `random` afterwards.
+    void DrawAll(RandomGenerator& random, std::int32_t a, std::int32_t b);
     void Clear();
 
 private:
     std::vector<std::int32_t> order_;
-    std::vector<bool> drawn_;
+    std::vector<std::uint64_t> bits_;
 };
 
 } // namespace zintra

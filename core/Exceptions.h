@@ -47,4 +47,16 @@ public:
     ETextTooLong();
 };
 
+// A collection file whose lines changed between the two readings of one load.
+class ECollectionChanged : public Exception {
+public:
+    ECollectionChanged();
+};
+
+// A collection that runs out of memory while it loads.
+class ECollectionTooLarge : public Exception {
+public:
+    ECollectionTooLarge();
+};
+
 } // namespace zintra

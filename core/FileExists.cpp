@@ -6,8 +6,7 @@ namespace zintra {
 
 bool FileExists(const std::string& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+    return std::filesystem::is_regular_file(path, error);
 }
 
 } // namespace zintra

@@ -1,39 +1,24 @@
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
-#include <memory>
+#include "core/LineSource.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zintra {
 
-// The lines read from a collection, held back to back in large blocks: a million lines cost
-// their bytes plus one view each, not a string object each, and growing never copies them.
-// Get raises EListError for an index outside 0 to Count()-1, which is how the assembly
-// reports too few lines.
-class LineList {
+// Lines held in memory, for assembling a text that is not read from a file.
+class LineList : public LineSource {
 public:
-    LineList() = default;
-    LineList(std::initializer_list<std::string_view> lines);
+    void Add(std::string_view line) { lines_.emplace_back(line); }
 
-    // Raises ETextTooLong past the largest count a message text could hold.
-    void Add(std::string_view line);
-    std::int32_t Count() const { return static_cast<std::int32_t>(lines_.size()); }
-    std::string_view Get(std::int32_t index) const;
-
-    // Hints for reading lines out of order: start fetching where line `index` is kept (some
-    // steps ahead), then its text (fewer steps ahead, once the first fetch has landed).
-    // Unchecked: 0 <= index < Count().
-    void PrefetchSlot(std::int32_t index) const;
-    void PrefetchText(std::int32_t index) const;
+    void Rewind() override { next_ = 0; }
+    bool Next(std::string_view& line) override;
 
 private:
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    char* free_ = nullptr;
-    std::size_t freeSize_ = 0;
-    std::vector<std::string_view> lines_;
+    std::vector<std::string> lines_;
+    std::size_t next_ = 0;
 };
 
 } // namespace zintra

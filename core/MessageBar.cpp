@@ -1,9 +1,11 @@
 #include "core/MessageBar.h"
 
+#include "core/Exceptions.h"
 #include "core/FileExists.h"
 #include "core/TextFile.h"
 
 #include <limits>
+#include <new>
 
 namespace zintra {
 namespace {
@@ -20,16 +22,28 @@ constexpr const char* kMissingMessages[] = {
     "\"Help\" option from the menu that opens.",
 };
 
-// The collection's lines up to, not including, the first empty line.
-LineList ReadCollection(const std::string& path) {
-    TextFile file(path);
-    LineList lines;
-    std::string line;
-    for (file.ReadLine(line); !line.empty(); file.ReadLine(line)) {
-        lines.Add(line);
+// The collection's lines up to, not including, the first empty line, read from the file each
+// time they are asked for.
+class CollectionFile : public LineSource {
+public:
+    explicit CollectionFile(const std::string& path) : file_(path) {}
+
+    void Rewind() override {
+        file_.Rewind();
+        ended_ = false;
     }
-    return lines;
-}
+    bool Next(std::string_view& line) override {
+        if (!ended_) {
+            line = file_.ReadLineView();
+            ended_ = line.empty();
+        }
+        return !ended_;
+    }
+
+private:
+    TextFile file_;
+    bool ended_ = false;
+};
 
 } // namespace
 
@@ -47,22 +61,29 @@ std::string MessageBar::Buffer(std::int32_t n) const {
 void MessageBar::Load(const std::string& path) {
     view_.SetTimerEnabled(false);
     view_.SetBarText(kLoadingText);
-    // The lead-in comes first and the text is assembled behind it, so no copy is made.
-    std::string text = Buffer(windowWidth_);
-    if (FileExists(path) && !path.empty()) {
-        AppendCollection(path, text);
-    } else {
-        AppendMissingCollection(text);
+    try {
+        // The lead-in comes first and the text is assembled behind it, so no copy is made.
+        std::string text = Buffer(windowWidth_);
+        if (FileExists(path) && !path.empty()) {
+            AppendCollection(path, text);
+        } else {
+            AppendMissingCollection(text);
+        }
+        messageText_ = CharacterText(std::move(text));
+    } catch (const std::bad_alloc&) {
+        // All that the load held is free again by now, so the program can go on.
+        throw ECollectionTooLarge();
     }
-    messageText_ = CharacterText(std::move(text));
     messageLength_ = messageText_.Length();
     view_.SetTimerEnabled(true);
 }
 
 void MessageBar::AppendCollection(const std::string& path, std::string& text) {
-    const LineList lines = ReadCollection(path);
+    CollectionFile lines(path);
+    assembly_.Measure(lines);
+    // The assembly starts by emptying MessageText, which also frees it for the new text.
     messageText_ = CharacterText();
-    assembly_.SetStrings(lines, text);
+    assembly_.Assemble(lines, text);
 }
 
 void MessageBar::AppendMissingCollection(std::string& text) const {
@@ -71,7 +92,7 @@ void MessageBar::AppendMissingCollection(std::string& text) const {
     }
 }
 
-void MessageBar::SetStrings(const LineList& lines) {
+void MessageBar::SetStrings(LineSource& lines) {
     messageText_ = CharacterText();
     std::string text;
     assembly_.SetStrings(lines, text);

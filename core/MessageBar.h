@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/CharacterText.h"
-#include "core/LineList.h"
+#include "core/LineSource.h"
 #include "core/MessageBarView.h"
 #include "core/RandomGenerator.h"
 #include "core/TextAssembly.h"
@@ -25,15 +25,16 @@ public:
     std::string Buffer(std::int32_t n) const;
 
     // Shows the collection at `path`, or the missing-collection text when the path is empty or
-    // names no file or a folder, and switches the timer on. Failures of reading or assembly
-    // propagate with the timer off and the bar at "Loading...".
+    // names no regular file, and switches the timer on. Failures of reading or assembly
+    // propagate with the timer off and the bar at "Loading..."; running out of memory is
+    // ECollectionTooLarge.
     void Load(const std::string& path);
 
     // One scroll step: shows the next WindowWidth characters and advances ScrollPos.
     void Timer1Timer();
 
     // Replaces MessageText with the assembly of `lines` (no lead-in; MessageLength unchanged).
-    void SetStrings(const LineList& lines);
+    void SetStrings(LineSource& lines);
     std::int32_t GetRandom(std::int32_t a, std::int32_t b) { return assembly_.GetRandom(a, b); }
     const DrawnIndices& UsedIndices() const { return assembly_.UsedIndices(); }
 

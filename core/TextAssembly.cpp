@@ -2,69 +2,210 @@
 
 #include "core/Exceptions.h"
 
+#include <limits>
+#include <utility>
+
 namespace zintra {
 namespace {
 
 constexpr std::string_view kDividerMark = "@@*DIV";
 constexpr std::string_view kOrderMark = "@@*NORANDOM";
-// How many lines ahead of the one appended the gathering fetches their slots and texts.
-constexpr std::int32_t kSlotsAhead = 16;
-constexpr std::int32_t kTextsAhead = 8;
+// How many places ahead the placing loops start fetching from memory.
+constexpr std::int32_t kAhead = 16;
 
-// The assembled size, so the text is built without reallocating: a million entries would
-// otherwise pass through several copies of themselves.
-std::size_t AssembledSize(const LineList& lines, std::int32_t first, std::string_view title,
-                          std::string_view divider) {
-    const std::int32_t last = lines.Count() - 1;
-    std::size_t size = title.size() + 1 + lines.Get(last).size();
-    for (std::int32_t i = first; i < last; ++i) {
-        size += lines.Get(i).size() + divider.size();
+void Prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+void PrefetchForWriting(void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address, 1);
+#else
+    (void)address;
+#endif
+}
+
+void AddToFingerprint(std::uint64_t& fingerprint, std::uint64_t length) {
+    fingerprint = (fingerprint ^ length) * 0x100000001B3u;
+}
+
+// Which line is what, as the marker lines say.
+struct Layout {
+    std::string_view divider;
+    bool fileOrder = false;
+    std::int32_t title = 0;
+    std::int32_t firstEntry = 0;
+    std::int32_t last = 0;
+};
+
+// EListError names the first line needed that is missing.
+Layout ReadMarkers(const TextAssembly::Plan& plan) {
+    const auto count = static_cast<std::int32_t>(plan.Count());
+    const auto need = [count](std::int32_t line) {
+        if (line >= count) {
+            throw EListError(line);
+        }
+    };
+    need(0);
+    Layout layout;
+    layout.divider = plan.line0;
+    std::string_view candidate = plan.line0;
+    std::int32_t k = 0;
+    if (plan.line0.starts_with(kDividerMark)) {
+        layout.divider.remove_prefix(kDividerMark.size());
+        need(1);
+        candidate = plan.line1;
+        k = 1;
+    }
+    layout.fileOrder = candidate == kOrderMark;
+    layout.title = layout.fileOrder ? k + 1 : k;
+    need(layout.title);
+    layout.firstEntry = layout.title + 1;
+    layout.last = count - 1;
+    return layout;
+}
+
+// The assembled text's size in bytes.
+std::uint64_t AssembledSize(const TextAssembly::Plan& plan, const Layout& layout) {
+    std::uint64_t size = plan.Length(static_cast<std::size_t>(layout.title)) + 1 +
+                         plan.Length(static_cast<std::size_t>(layout.last));
+    for (std::int32_t i = layout.firstEntry; i < layout.last; ++i) {
+        size += plan.Length(static_cast<std::size_t>(i)) + layout.divider.size();
     }
     return size;
 }
 
+// Puts every line in its place in `out` (`size` bytes): `places` holds each line's length, and
+// each entry's length becomes its place; entries go in `order` (line numbers), or in file order
+// when it is empty. Offset is wide enough for `size`.
+template <class Offset>
+void Put(std::deque<Offset>& places, const Layout& layout, const DrawnIndices& order,
+         std::uint64_t fingerprint, LineSource& lines, char* out, std::uint64_t size) {
+    const Offset titleLength = places[static_cast<std::size_t>(layout.title)];
+    Offset at = titleLength + 1;
+    const auto place = [&](std::int32_t line) {
+        Offset& slot = places[static_cast<std::size_t>(line)];
+        const Offset length = slot;
+        slot = at;
+        at += length + static_cast<Offset>(layout.divider.size());
+    };
+    if (order.Count() == 0) {
+        for (std::int32_t i = layout.firstEntry; i < layout.last; ++i) {
+            place(i);
+        }
+    }
+    for (std::int32_t i = 0; i < order.Count(); ++i) {
+        if (i + kAhead < order.Count()) {
+            Prefetch(&places[static_cast<std::size_t>(order.Number(i + kAhead))]);
+        }
+        place(order.Number(i));
+    }
+    const Offset lastAt = at;
+
+    // Every byte of the text is put once; a line that grew since it was measured cannot spill.
+    const auto put = [&](std::uint64_t to, std::string_view bytes) {
+        if (to > size || bytes.size() > size - to) {
+            throw ECollectionChanged();
+        }
+        bytes.copy(out + to, bytes.size());
+    };
+    std::uint64_t readFingerprint = 0;
+    std::int32_t i = 0;
+    lines.Rewind();
+    for (std::string_view line; lines.Next(line); ++i) {
+        if (i > layout.last) {
+            throw ECollectionChanged();
+        }
+        AddToFingerprint(readFingerprint, line.size());
+        if (i == layout.title) {
+            put(0, line);
+            put(titleLength, " ");
+        }
+        if (i >= layout.firstEntry && i < layout.last) {
+            if (i + kAhead < layout.last) {
+                PrefetchForWriting(out + places[static_cast<std::size_t>(i + kAhead)]);
+            }
+            const std::uint64_t to = places[static_cast<std::size_t>(i)];
+            put(to, line);
+            put(to + line.size(), layout.divider);
+        }
+        if (i == layout.last) {
+            put(lastAt, line);
+        }
+    }
+    if (i != layout.last + 1 || readFingerprint != fingerprint) {
+        throw ECollectionChanged();
+    }
+}
+
 } // namespace
 
-void TextAssembly::SetStrings(const LineList& lines, std::string& text) {
-    usedIndices_.Clear();
-    const std::string_view line0 = lines.Get(0);
-    std::string_view divider = line0;
-    std::string_view candidate = line0;
-    std::int32_t k = 0;
-    if (line0.starts_with(kDividerMark)) {
-        divider = line0.substr(kDividerMark.size());
-        candidate = lines.Get(1);
-        k = 1;
+void TextAssembly::Plan::Add(std::uint64_t length) {
+    if (wideLengths.empty() && length > std::numeric_limits<std::uint32_t>::max()) {
+        Widen();
     }
-    const bool fileOrder = candidate == kOrderMark;
-    const std::string_view title = fileOrder ? lines.Get(k + 1) : candidate;
-    k += fileOrder ? 2 : 1;
-    const std::int32_t last = lines.Count() - 1;
-
-    text.reserve(text.size() + AssembledSize(lines, k, title, divider));
-    text.append(title).append(" ");
-    if (fileOrder) {
-        for (std::int32_t i = k; i < last; ++i) {
-            text.append(lines.Get(i)).append(divider);
-        }
+    if (wideLengths.empty()) {
+        lengths.push_back(static_cast<std::uint32_t>(length));
     } else {
-        // Drawing all numbers first gives the same draws; the lines are then gathered in
-        // that order with the next ones already on their way from memory.
-        for (std::int32_t i = k; i < last; ++i) {
-            GetRandom(k, last - 1);
-        }
-        const std::int32_t drawn = usedIndices_.Count();
-        for (std::int32_t i = 0; i < drawn; ++i) {
-            if (i + kSlotsAhead < drawn) {
-                lines.PrefetchSlot(usedIndices_.Number(i + kSlotsAhead));
-            }
-            if (i + kTextsAhead < drawn) {
-                lines.PrefetchText(usedIndices_.Number(i + kTextsAhead));
-            }
-            text.append(lines.Get(usedIndices_.Number(i))).append(divider);
-        }
+        wideLengths.push_back(length);
     }
-    text.append(lines.Get(last));
+    AddToFingerprint(fingerprint, length);
+}
+
+void TextAssembly::Plan::Widen() {
+    if (wideLengths.empty()) {
+        wideLengths.assign(lengths.begin(), lengths.end());
+        lengths = {};
+    }
+}
+
+void TextAssembly::SetStrings(LineSource& lines, std::string& text) {
+    Measure(lines);
+    Assemble(lines, text);
+}
+
+void TextAssembly::Measure(LineSource& lines) {
+    plan_ = Plan();
+    lines.Rewind();
+    for (std::string_view line; lines.Next(line);) {
+        if (plan_.Count() == std::numeric_limits<std::int32_t>::max()) {
+            throw ETextTooLong();
+        }
+        if (plan_.Count() < 2) {
+            (plan_.Count() == 0 ? plan_.line0 : plan_.line1) = line;
+        }
+        plan_.Add(line.size());
+    }
+}
+
+void TextAssembly::Assemble(LineSource& lines, std::string& text) {
+    usedIndices_.Clear();
+    // The plan's memory goes with this call, however it ends.
+    Plan plan = std::exchange(plan_, Plan());
+    const Layout layout = ReadMarkers(plan);
+    const std::uint64_t size = AssembledSize(plan, layout);
+    if (!layout.fileOrder && layout.firstEntry < layout.last) {
+        usedIndices_.DrawAll(random_, layout.firstEntry, layout.last - 1);
+    }
+    const std::size_t base = text.size();
+    text.resize(base + size);
+    try {
+        if (plan.wideLengths.empty() && size <= std::numeric_limits<std::uint32_t>::max()) {
+            Put(plan.lengths, layout, usedIndices_, plan.fingerprint, lines, text.data() + base,
+                size);
+        } else {
+            plan.Widen();
+            Put(plan.wideLengths, layout, usedIndices_, plan.fingerprint, lines, text.data() + base,
+                size);
+        }
+    } catch (...) {
+        text.resize(base);
+        throw;
+    }
 }
 
 std::int32_t TextAssembly::GetRandom(std::int32_t a, std::int32_t b) {

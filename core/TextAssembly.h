@@ -1,10 +1,11 @@
 #pragma once
 
 #include "core/DrawnIndices.h"
-#include "core/LineList.h"
+#include "core/LineSource.h"
 #include "core/RandomGenerator.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace zintra {
@@ -16,9 +17,17 @@ class TextAssembly {
 public:
     explicit TextAssembly(RandomGenerator& random) : random_(random) {}
 
-    // Appends the assembled text to `text`. EListError names the first missing line when
-    // there are too few lines for the marker lines present; `text` is then unchanged.
-    void SetStrings(const LineList& lines, std::string& text);
+    // Appends the assembled text to `text`: Measure, then Assemble.
+    void SetStrings(LineSource& lines, std::string& text);
+
+    // The lines are read twice, so that they need not all be held at once. The first reading
+    // takes their lengths, which fix where each goes; it raises what reading them raises.
+    void Measure(LineSource& lines);
+    // The second reading puts the lines just measured in their places, appended to `text`.
+    // EListError names the first missing line when there are too few lines for the marker lines
+    // present; lines that differ from the first reading raise ECollectionChanged. `text` is
+    // unchanged on failure.
+    void Assemble(LineSource& lines, std::string& text);
 
     // A line number from a to b (0 <= a <= b) not drawn yet in this assembly; records it.
     // At least one number from a to b must be left undrawn.
@@ -26,9 +35,28 @@ public:
 
     const DrawnIndices& UsedIndices() const { return usedIndices_; }
 
+    // What the first reading found: each line's length, held in 32 bits while every one fits.
+    // Held in blocks, since their number is not known ahead: growing never copies them.
+    struct Plan {
+        std::deque<std::uint32_t> lengths;
+        std::deque<std::uint64_t> wideLengths; // all of them, once one does not fit
+        std::uint64_t fingerprint = 0;         // of the lengths, to see the next reading agrees
+        std::string line0;
+        std::string line1;
+
+        std::size_t Count() const { return lengths.size() + wideLengths.size(); }
+        std::uint64_t Length(std::size_t line) const {
+            return wideLengths.empty() ? lengths[line] : wideLengths[line];
+        }
+        void Add(std::uint64_t length);
+        // Holds every length in 64 bits from now on.
+        void Widen();
+    };
+
 private:
     RandomGenerator& random_;
     DrawnIndices usedIndices_;
+    Plan plan_;
 };
 
 } // namespace zintra

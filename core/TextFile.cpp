@@ -9,7 +9,8 @@
 namespace zintra {
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 20;
+// Large enough that reading costs few calls, small enough to stay in the cache.
+constexpr std::size_t kBufferSize = 1 << 16;
 constexpr char kCtrlZ = 26;
 
 } // namespace
@@ -35,33 +36,51 @@ bool TextFile::Eof() {
     return pos_ == end_ && !Fill();
 }
 
-void TextFile::ReadLine(std::string& line) {
-    line.clear();
-    while (!Eof()) {
+void TextFile::Rewind() {
+    std::rewind(file_.get());
+    pos_ = 0;
+    end_ = 0;
+}
+
+std::string_view TextFile::ReadLineView() {
+    long_.clear();
+    std::string_view line;
+    for (bool spans = false; !Eof();) {
         const char* start = buffer_.data() + pos_;
         const std::size_t available = end_ - pos_;
         const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
         const std::size_t length = lf ? static_cast<std::size_t>(lf - start) : available;
-        line.append(start, length);
-        pos_ += length;
+        pos_ += lf ? length + 1 : length;
+        if (lf && !spans) {
+            line = std::string_view(start, length);
+            break;
+        }
+        long_.append(start, length);
+        line = long_;
+        spans = true;
         if (lf) {
-            ++pos_;
             break;
         }
     }
     // A Ctrl-Z ends the line; every CR left is either the one before LF or a lone one.
-    if (const auto ctrlZ = line.find(kCtrlZ); ctrlZ != std::string::npos) {
-        line.resize(ctrlZ);
+    line = line.substr(0, line.find(kCtrlZ));
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
     }
-    if (line.find('\r') != std::string::npos) {
-        std::erase(line, '\r');
+    if (line.find('\r') == std::string_view::npos) {
+        return line;
     }
+    long_.assign(line);
+    std::erase(long_, '\r');
+    return long_;
+}
+
+void TextFile::ReadLine(std::string& line) {
+    line.assign(ReadLineView());
 }
 
 std::string TextFile::ReadLine() {
-    std::string line;
-    ReadLine(line);
-    return line;
+    return std::string(ReadLineView());
 }
 
 } // namespace zintra

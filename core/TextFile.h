@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zintra {
@@ -18,6 +19,10 @@ public:
     bool Eof();
     void ReadLine(std::string& line);
     std::string ReadLine();
+    // The next line without a copy where it can be had so; valid until the next read.
+    std::string_view ReadLineView();
+    // Back to the first line.
+    void Rewind();
 
 private:
     bool Fill();
@@ -29,6 +34,8 @@ private:
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    // A line that spans reads, or that lost a CR inside it.
+    std::string long_;
 };
 
 } // namespace zintra

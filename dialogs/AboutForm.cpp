@@ -32,9 +32,9 @@ TForm4::TForm4(QWidget* owner) : Dialog(owner) {
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     Button1 = MakeButton(this, "Button1", QStringLiteral("&OK"), {55, 208, 75, 25});
-    // Not the default button: Enter in the text does not close the window. Escape does, as in
-    // any dialog.
-    Button1->setAutoDefault(false);
+    // The default button: Enter closes the window, from the read-only text too. Escape does as
+    // well, as in any dialog.
+    Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
     setTabOrder(RichEdit1, Button1);

@@ -51,7 +51,13 @@ void Application::Terminate() {
 }
 
 void Application::ShowException(const std::exception& failure) {
-    QMessageBox::critical(nullptr, title_, DisplayText(ErrorBoxText(failure.what())));
+    ShowErrorBox(title_, DisplayText(ErrorBoxText(failure.what())));
+}
+
+void ShowErrorBox(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 } // namespace zintra

@@ -56,4 +56,8 @@ private:
     std::vector<std::unique_ptr<QWidget>> forms_;
 };
 
+// A modal box with the error icon and OK. The text is plain text: a failure's words, even
+// ones that look like markup, are shown as they are.
+void ShowErrorBox(const QString& caption, const QString& text);
+
 } // namespace zintra

@@ -47,6 +47,28 @@ void ReadLines(benchmark::State& state) {
     SetFileSize(state, path);
 }
 
+// The floor of a shuffled load: reading the file's lines and making the same draws.
+void ReadAndDraw(benchmark::State& state) {
+    const auto entries = static_cast<std::int32_t>(state.range(0));
+    const std::string& path = Collection(entries, false);
+    RandomGenerator random;
+    random.Seed(1);
+    DrawnIndices drawn;
+    std::string line;
+    for (auto _ : state) {
+        TextFile file(path);
+        while (!file.Eof()) {
+            file.ReadLine(line);
+            benchmark::DoNotOptimize(line.data());
+        }
+        drawn.Clear();
+        // The entries are the lines after the divider line and the title.
+        drawn.DrawAll(random, 2, entries + 1);
+        benchmark::DoNotOptimize(drawn.Count());
+    }
+    SetFileSize(state, path);
+}
+
 void Load(benchmark::State& state, bool fileOrder) {
     const std::string& path = Collection(static_cast<std::int32_t>(state.range(0)), fileOrder);
     NoWindow window;
@@ -97,6 +119,12 @@ void Tick(benchmark::State& state) {
 
 BENCHMARK(ReadLines)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(
     benchmark::kMillisecond);
+BENCHMARK(ReadAndDraw)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadShuffled)
     ->Arg(1000)
     ->Arg(10000)

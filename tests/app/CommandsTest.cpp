@@ -3,11 +3,15 @@
 #include "platform/StaticText.h"
 #include "platform/Timer.h"
 #include "tests/app/MainWindowTest.h"
+#include "tests/support/MemoryLimit.h"
 #include "tests/support/ModalAnswer.h"
 
 #include <QAction>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace zintra;
 
@@ -104,4 +108,78 @@ TEST_F(MainWindowTest, ExitEndsTheMessageLoopWithExitCodeZero) {
     ASSERT_EQ(Create(), std::nullopt);
     QTimer::singleShot(0, [&] { form_->Exit1->trigger(); });
     EXPECT_EQ(QApplication::exec(), 0);
+}
+
+TEST_F(MainWindowTest, SpecialFilesShowTheMissingCollectionAndRunningOutOfMemoryFailsCleanly) {
+    ASSERT_EQ(Create(), std::nullopt);
+    ASSERT_EQ(mkfifo(Path("fifo.zin").c_str(), 0600), 0);
+    for (const std::string& path : {Path("fifo.zin"), std::string("/dev/zero")}) {
+        answers_.push_back(QString::fromStdString(path));
+        form_->ChangeSource1Click();
+        EXPECT_TRUE(form_->Bar().MessageText().ends_with("from the menu that opens.")) << path;
+    }
+    if (!kCanLimitMemory)
+        GTEST_SKIP() << "no memory limit under AddressSanitizer";
+    const std::string big = WriteOversizedFile(Path("big.zin"));
+    const int result = RunWithMemoryLimit(256 << 20, [&] {
+        answers_ = {QString::fromStdString(big), QString::fromStdString(collection_)};
+        try {
+            form_->ChangeSource1Click();
+        } catch (const ECollectionTooLarge&) {
+            // The memory is free again: the next collection loads.
+            form_->ChangeSource1Click();
+            return form_->Bar().MessageText().starts_with(LoadedStart()) ? 0 : 2;
+        }
+        return 1;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+class DropTest : public MainWindowTest {
+protected:
+    // Drops `urls` on the message bar; gives whether the drop was taken.
+    bool Drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form_->StaticText1, &enter);
+        QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form_->StaticText1, &drop);
+        QCoreApplication::processEvents();
+        return enter.isAccepted() && drop.isAccepted();
+    }
+};
+
+TEST_F(DropTest, ASingleLocalFileIsRecordedAndShown) {
+    ASSERT_EQ(Create(), std::nullopt);
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(QString::fromStdString(collection_))}));
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", collection_));
+    EXPECT_TRUE(form_->Bar().MessageText().starts_with(LoadedStart()));
+    EXPECT_TRUE(form_->Timer1->Enabled());
+
+    // A collection that fails to load shows the error box, as when chosen.
+    WriteFile("empty.zin", "");
+    ShownBox shown;
+    ModalAnswer answer(RecordAndPressOk(shown));
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(QString::fromStdString(Path("empty.zin")))}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.Answered(); }, 5000));
+    EXPECT_EQ(shown.text, "List index out of bounds (0)");
+    EXPECT_EQ(Caption(), "Loading...");
+    EXPECT_EQ(Settings()[2], Path("empty.zin"));
+}
+
+TEST_F(DropTest, AnythingButOneLocalFileIsLeftAlone) {
+    WriteFile("other.zin", "Other\r\n");
+    const std::string settings = SettingsText(" : ", "110", collection_);
+    WriteFile("config.ini", settings);
+    ASSERT_EQ(Create(), std::nullopt);
+    const std::string shown = form_->Bar().MessageText();
+    const QUrl other = QUrl::fromLocalFile(QString::fromStdString(Path("other.zin")));
+    for (const QList<QUrl>& urls :
+         {QList<QUrl>{other, other}, QList<QUrl>{QUrl("http://127.0.0.1/q.zin")},
+          QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(Path("")))}, QList<QUrl>{}}) {
+        EXPECT_FALSE(Drop(urls)) << urls.size();
+        EXPECT_EQ(ReadFile("config.ini"), settings);
+        EXPECT_EQ(form_->Bar().MessageText(), shown);
+    }
 }

@@ -1,4 +1,3 @@
-#include "core/Exceptions.h"
 #include "dialogs/OptionsDialog.h"
 #include "platform/Timer.h"
 #include "tests/app/MainWindowTest.h"
@@ -127,21 +126,22 @@ TEST_F(OptionsTest, WithoutASettingsFileClosingStartsTheTimerOverAnEmptyText) {
     EXPECT_EQ(Caption(), "");
 }
 
-TEST_F(OptionsTest, AnIntervalThatIsNotAnIntegerKeepsTheDialogShutAndTheTimerOff) {
-    WriteFile("config.ini", " : \r\nfast\r\n" + collection_ + "\r\n");
-    ASSERT_EQ(Create(), "'fast' is not a valid integer value");
-    ModalAnswer answer([](QWidget* window) { window->close(); });
-    EXPECT_THROW(
-        {
-            try {
-                form_->Options1Click();
-            } catch (const EConvertError& failure) {
-                EXPECT_STREQ(failure.what(), "'fast' is not a valid integer value");
-                throw;
-            }
-        },
-        EConvertError);
-    EXPECT_FALSE(answer.Answered());
-    EXPECT_FALSE(form_->Timer1->Enabled());
-    EXPECT_EQ(form_->Settings.Get(1), "fast");
+class OptionsOverABadIntervalTest : public OptionsTest,
+                                    public testing::WithParamInterface<const char*> {};
+
+TEST_P(OptionsOverABadIntervalTest, OpensAtTheTimersIntervalAndOkRepairsTheLine) {
+    WriteFile("config.ini", " : \r\n" + std::string(GetParam()) + "\r\n" + collection_ + "\r\n");
+    ASSERT_EQ(Create(), "'" + std::string(GetParam()) + "' is not a valid integer value");
+    // Cancel keeps the line as it is; OK stores the interval the slider stands for.
+    EXPECT_EQ(Options(Cancel).position, 241);
+    EXPECT_EQ(form_->Settings.Get(1), GetParam());
+    EXPECT_EQ(Options([](TForm2& dialog) { dialog.Button1->click(); }).position, 241);
+    EXPECT_EQ(form_->Settings.Get(1), "110");
+    EXPECT_TRUE(form_->Timer1->Enabled());
+    answers_.push_back(QString::fromStdString(collection_));
+    form_->ChangeSource1Click();
+    EXPECT_EQ(ReadFile("config.ini"), " : \r\n110\r\n" + collection_ + "\r\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, OptionsOverABadIntervalTest,
+                         testing::Values("abc", "", "2147483648"));

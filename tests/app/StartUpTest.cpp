@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -134,17 +135,23 @@ TEST_F(MainWindowTest, WithoutSettingsFileNoneIsCreated) {
     EXPECT_EQ(form_->PopupMenu, form_->PopupMenu1);
 }
 
-TEST_F(MainWindowTest, AnUnreadableSettingsFileLeavesSettingsEmpty) {
-    // A socket stands where the file is expected: it exists, but cannot be opened.
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    SettingsPath().copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+TEST_F(MainWindowTest, SettingsThatAreNoRegularFileCountAsNone) {
+    // A FIFO would wait for a writer for ever, and a device may never end.
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    for (const std::string& special : {Path("fifo"), std::string("/dev/zero")}) {
+        ASSERT_EQ(symlink(special.c_str(), SettingsPath().c_str()), 0);
+        ASSERT_EQ(Create(), std::nullopt);
+        EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", ""}));
+        EXPECT_EQ(Caption(), "Loading...");
+        ASSERT_EQ(unlink(SettingsPath().c_str()), 0);
+    }
+}
 
-    EXPECT_EQ(Create(), std::string(EInOutError(ENXIO).what()));
-    close(listener);
+TEST_F(MainWindowTest, AnUnreadableSettingsFileLeavesSettingsEmpty) {
+    // A regular file that cannot be read, reached through a link.
+    ASSERT_EQ(symlink("/proc/self/mem", SettingsPath().c_str()), 0);
+
+    EXPECT_EQ(Create(), std::string(EInOutError(EIO).what()));
     EXPECT_TRUE(Settings().empty());
     EXPECT_FALSE(form_->Timer1->Enabled());
     EXPECT_EQ(Caption(), "Loading...");

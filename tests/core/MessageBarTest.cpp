@@ -4,6 +4,7 @@
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace zintra;
@@ -73,8 +74,11 @@ TEST_F(MessageBarTest, APassRunsFromTheEmptyBarToTheLastCharacterAlone) {
 
 TEST_F(MessageBarTest, MissingCollectionShowsTheThreeMessagesEachWithTheSeparator) {
     std::filesystem::create_directory(folder.Path("folder.zin"));
+    // Neither a FIFO (whose opening waits for a writer) nor an endless device is a collection.
+    ASSERT_EQ(mkfifo(folder.Path("fifo.zin").c_str(), 0600), 0);
     for (const std::string& path :
-         {std::string(), folder.Path("none.zin"), folder.Path("folder.zin")}) {
+         {std::string(), folder.Path("none.zin"), folder.Path("folder.zin"),
+          folder.Path("fifo.zin"), std::string("/dev/zero")}) {
         bar.SetSeparator(" : ");
         bar.Load(path);
         const std::string& text = bar.MessageText();

@@ -64,6 +64,26 @@ TEST(StringList, SavesEveryItemWithCrLfReplacingTheFile) {
     EXPECT_EQ(folder.EntryCount(), 1u) << "no temporary file is left";
 }
 
+TEST(StringList, SaveWritesThroughSymbolicLinksAndKeepsTheMode) {
+    namespace fs = std::filesystem;
+    TestFolder folder;
+    fs::create_directory(folder.Path("real"));
+    const std::string target = folder.Write("real/settings", "old\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    // A relative link to a link: both stay links, and the file at the end gets the new text.
+    fs::create_symlink("real/settings", folder.Path("hop"));
+    fs::create_symlink("hop", folder.Path("config.ini"));
+    TStringList list;
+    list.Add("new");
+    list.SaveToFile(folder.Path("config.ini"));
+    EXPECT_TRUE(fs::is_symlink(folder.Path("config.ini")));
+    EXPECT_TRUE(fs::is_symlink(folder.Path("hop")));
+    EXPECT_EQ(ReadBytes(target), "new\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::directory_iterator(folder.Path("real"))->path(), target) << "no temporary file";
+}
+
 TEST(StringList, SaveBelowARegularFileFailsCleanly) {
     TestFolder folder;
     folder.Write("file", "x");

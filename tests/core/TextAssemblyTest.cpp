@@ -1,6 +1,7 @@
 #include "core/TextAssembly.h"
 
 #include "core/Exceptions.h"
+#include "core/LineList.h"
 #include "core/StringList.h"
 #include "tests/support/LiteralAssembly.h"
 
@@ -20,7 +21,7 @@ LineList Lines(const std::vector<std::string>& texts) {
     return lines;
 }
 
-std::string Assembled(TextAssembly& assembly, const LineList& lines) {
+std::string Assembled(TextAssembly& assembly, LineList lines) {
     std::string text;
     assembly.SetStrings(lines, text);
     return text;
@@ -130,6 +131,38 @@ TEST(TextAssembly, DrawsExactlyLikeTheLiteralListSearch) {
                 ASSERT_EQ(assembly.UsedIndices().Get(i), literalUsed.Get(i));
             }
         }
+    }
+}
+
+// Lines that read differently the second time, as a file written to during a load would.
+class ChangingLines : public LineSource {
+public:
+    ChangingLines(LineList first, LineList second) : readings_{first, second} {}
+    void Rewind() override {
+        current_ = &readings_[rewinds_++ == 0 ? 0 : 1];
+        current_->Rewind();
+    }
+    bool Next(std::string_view& line) override { return current_->Next(line); }
+
+private:
+    LineList readings_[2];
+    int rewinds_ = 0;
+    LineList* current_ = nullptr;
+};
+
+TEST(TextAssembly, LinesThatChangeBetweenTheReadingsFailAndLeaveTheTextAlone) {
+    const std::vector<std::string> lines = {"@@*DIV / ", "T", "entry one", "entry two", "L"};
+    for (const std::vector<std::string>& second :
+         {std::vector<std::string>{"@@*DIV / ", "T", "entry one grew longer", "entry two", "L"},
+          std::vector<std::string>{"@@*DIV / ", "T", "entry one", "entry two", "L", "more"},
+          std::vector<std::string>{"@@*DIV / ", "T", "entry one", "L"},
+          std::vector<std::string>{"@@*DIV / ", "T", "entry one", "entry", "two L"}}) {
+        RandomGenerator random;
+        TextAssembly assembly(random);
+        ChangingLines changing(Lines(lines), Lines(second));
+        std::string text = "lead-in";
+        EXPECT_THROW(assembly.SetStrings(changing, text), ECollectionChanged) << second.size();
+        EXPECT_EQ(text, "lead-in");
     }
 }
 

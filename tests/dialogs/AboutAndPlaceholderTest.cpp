@@ -53,7 +53,7 @@ TEST(AboutWindow, ShowsNameVersionAndPurposeReadOnly) {
     EXPECT_EQ(about.RichEdit1->geometry(), QRect(0, 0, 185, 201));
     EXPECT_EQ(about.Button1->geometry(), QRect(55, 208, 75, 25));
     EXPECT_EQ(about.Button1->text(), "&OK");
-    EXPECT_FALSE(about.Button1->isDefault());
+    EXPECT_TRUE(about.Button1->isDefault());
 }
 
 TEST(AboutWindow, TypingChangesNothing) {
@@ -61,9 +61,15 @@ TEST(AboutWindow, TypingChangesNothing) {
     const QString before = about.RichEdit1->toPlainText();
     about.show();
     QTest::keyClicks(about.RichEdit1, "xyz");
-    QTest::keyClick(about.RichEdit1, Qt::Key_Return);
     EXPECT_EQ(about.RichEdit1->toPlainText(), before);
     EXPECT_TRUE(about.isVisible());
+}
+
+TEST(AboutWindow, EnterInTheTextClosesItWithResultOk) {
+    TForm4 about;
+    ModalAnswer answer([&](QWidget*) { QTest::keyClick(about.RichEdit1, Qt::Key_Return); });
+    EXPECT_EQ(about.ShowModal(), mrOk);
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST(AboutWindow, OkClosesItWithResultOk) {

@@ -74,6 +74,7 @@ TEST_P(ErrorBoxTest, AGuardedTickShowsItsFailureAndTheProgramGoesOn) {
     timer.SetEnabled(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return answer.Answered(); }, 5000));
     EXPECT_EQ(shown.text, GetParam().shown);
+    EXPECT_EQ(shown.format, Qt::PlainText) << "a failure's text is never read as markup";
 
     timer.SetEnabled(true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks == 2; }, 5000));
@@ -85,7 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BoxCase{"List index out of bounds (2)", "List index out of bounds (2)"},
                     BoxCase{"Done.", "Done."},
                     BoxCase{"Cannot open \"/x\xC3\xA9\"", "Cannot open \"/x\xC3\xA9\""},
-                    BoxCase{"File \"/x\xE9\" is gone", "File \"/x\xC3\xA9\" is gone."}));
+                    BoxCase{"File \"/x\xE9\" is gone", "File \"/x\xC3\xA9\" is gone."},
+                    BoxCase{"'<b>25</b>' is not a valid integer value",
+                            "'<b>25</b>' is not a valid integer value."}));
 
 TEST(ApplicationTest, TerminateEndsTheMessageLoopWithExitCodeZero) {
     QTimer::singleShot(0, [] { Application::Instance().Terminate(); });

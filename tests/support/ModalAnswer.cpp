@@ -25,7 +25,7 @@ std::function<void(QWidget*)> RecordAndPressOk(ShownBox& shown) {
             window->close(); // not an error box: leave `shown` empty for the test to see
             return;
         }
-        shown = {box->windowTitle(), box->text(), box->icon()};
+        shown = {box->windowTitle(), box->text(), box->icon(), box->textFormat()};
         box->button(QMessageBox::Ok)->click();
     };
 }

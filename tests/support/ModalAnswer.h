@@ -29,6 +29,7 @@ struct ShownBox {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 // An answer that records the message box it meets into `shown` and presses its OK.

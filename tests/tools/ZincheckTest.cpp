@@ -1,9 +1,11 @@
 #include "tools/zincheck/Zincheck.h"
 
+#include "tests/support/MemoryLimit.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace zintra;
 
@@ -73,6 +75,23 @@ TEST(ZincheckRun, FailuresAreWordedAsTheErrorBoxShowsThem) {
     const Outcome unreadable = Zincheck({"/proc/self/mem"});
     EXPECT_EQ(unreadable.status, kZincheckFailed);
     EXPECT_EQ(unreadable.err, "I/O error 5.\n");
+}
+
+TEST(ZincheckRun, SpecialFilesAreMissingAndRunningOutOfMemoryFailsCleanly) {
+    TestFolder folder;
+    ASSERT_EQ(mkfifo(folder.Path("fifo.zin").c_str(), 0600), 0);
+    for (const std::string& path : {folder.Path("fifo.zin"), std::string("/dev/zero")}) {
+        const Outcome special = Zincheck({path});
+        EXPECT_EQ(special.status, kZincheckLoaded) << path;
+        EXPECT_TRUE(special.out.starts_with("The collection of quotes/jokes")) << path;
+    }
+    if (!kCanLimitMemory) {
+        GTEST_SKIP() << "no memory limit under AddressSanitizer";
+    }
+    const std::string big = WriteOversizedFile(folder.Path("big.zin"));
+    const std::string tooLarge = "The collection is too large for the memory available.\n";
+    EXPECT_EQ(
+        RunWithMemoryLimit(256 << 20, [&] { return Zincheck({big}).err == tooLarge ? 0 : 1; }), 0);
 }
 
 struct UsageCase {
