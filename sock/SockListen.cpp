@@ -8,6 +8,13 @@
 
 namespace zintra {
 
+namespace {
+
+// How often a listener being destroyed looks whether its accept threads have ended.
+constexpr unsigned long AcceptThreadPollMs = 5;
+
+} // namespace
+
 void TSock::SetListen(bool value) {
     if (ComponentState().Designing) {
         listen_ = value;
@@ -136,15 +143,20 @@ void TSock::ServeOnAcceptThread(TSock* newSock) {
 }
 
 // The components served on accept threads are destroyed only once no thread uses them. A handler
-// may be waiting for the window thread, so the window thread serves its events meanwhile; each
-// thread that ends removes itself from the list.
+// may be waiting for the window thread, so the window thread serves its events meanwhile.
 void TSock::StopAcceptThreads() {
     for (const auto& thread : acceptThreads_) {
         thread->AbortConnection();
     }
+    const auto running = [this] {
+        return std::any_of(acceptThreads_.begin(), acceptThreads_.end(),
+                           [](const auto& t) { return !t->Finished(); });
+    };
     if (QCoreApplication::instance() && QThread::currentThread() == thread()) {
-        while (!acceptThreads_.empty()) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (running()) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            QThread::msleep(AcceptThreadPollMs);
         }
     }
     acceptThreads_.clear();

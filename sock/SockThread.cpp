@@ -30,6 +30,7 @@ void TSockThread::Execute() {
         handler_(Listener, NewSock);
     } catch (...) {
     }
+    finished_ = true;
     QMetaObject::invokeMethod(
         Listener, [notice = OnTerminate] { notice(); }, Qt::QueuedConnection);
 }

@@ -3,6 +3,7 @@
 #include "sock/SockTypes.h"
 
 #include <QPointer>
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -24,6 +25,8 @@ public:
     void Start(TSock* listener, TSock* newSock);
     // Shuts the connection down, so that blocking calls of the handler on it return.
     void AbortConnection();
+    // The handler has returned; the thread is about to end.
+    bool Finished() const { return finished_; }
 
     TSock* Listener = nullptr;
     TSock* NewSock = nullptr;
@@ -36,6 +39,7 @@ private:
     TNotifyAutoEvent handler_;
     // Tells the window thread whether the application has destroyed NewSock.
     QPointer<TSock> newSockAlive_;
+    std::atomic<bool> finished_{false};
     std::thread thread_;
 };
 

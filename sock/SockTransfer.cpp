@@ -117,7 +117,7 @@ std::string TSock::ReceiveBlockingStream(int readSize) {
         const Lifetime::Watch alive = lifetime_.Observe();
         WinSock& layer = WinSockLayer();
         const int received = layer.recv(socketHandle_, recvArea_.data(), readSize, 0);
-        const int code = layer.WSAGetLastError();
+        const int code = received == SOCKET_ERROR ? layer.WSAGetLastError() : 0;
         DoInfo(siReceive, "Blocking Incoming Data");
         if (!alive.Alive()) {
             return {};
