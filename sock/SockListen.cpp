@@ -154,8 +154,10 @@ void TSock::StopAcceptThreads() {
     };
     if (QCoreApplication::instance() && QThread::currentThread() == thread()) {
         while (running()) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
+            {
+                std::lock_guard guard(TSockThread::NoticeLock());
+                QCoreApplication::sendPostedEvents();
+            }
             QThread::msleep(AcceptThreadPollMs);
         }
     }

@@ -31,8 +31,14 @@ void TSockThread::Execute() {
     } catch (...) {
     }
     finished_ = true;
+    std::lock_guard guard(NoticeLock());
     QMetaObject::invokeMethod(
         Listener, [notice = OnTerminate] { notice(); }, Qt::QueuedConnection);
+}
+
+std::mutex& TSockThread::NoticeLock() {
+    static std::mutex lock;
+    return lock;
 }
 
 } // namespace zintra

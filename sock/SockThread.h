@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace zintra {
@@ -27,6 +28,9 @@ public:
     void AbortConnection();
     // The handler has returned; the thread is about to end.
     bool Finished() const { return finished_; }
+    // Held while a thread posts its termination notice: a window thread that delivers events
+    // itself holds it too, so that the notice is seen whole.
+    static std::mutex& NoticeLock();
 
     TSock* Listener = nullptr;
     TSock* NewSock = nullptr;

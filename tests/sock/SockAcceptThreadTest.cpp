@@ -125,14 +125,16 @@ TEST_F(SockAcceptThread, DestroyingTheListenerEndsItsThreadsFirst) {
 // up the listener's destruction: the window thread serves it meanwhile.
 TEST_F(SockAcceptThread, DestroyingTheListenerServesAHandlerWaitingOnTheWindowThread) {
     QObject windowThread;
-    std::atomic<bool> answered{false};
+    // Reached without a capture: Qt hands the call over in a way ThreadSanitizer cannot see.
+    static std::atomic<bool> answered;
+    answered = false;
     listener_->OnAutoAccept = [&](QObject*, TSock* sock) {
         ++finished_;
         while (sock->Connected()) {
             sock->Receive(-1);
         }
         QMetaObject::invokeMethod(
-            &windowThread, [&] { answered = true; }, Qt::BlockingQueuedConnection);
+            &windowThread, [] { answered = true; }, Qt::BlockingQueuedConnection);
     };
     Fd client = ConnectTo(port_);
     ASSERT_TRUE(PumpUntil([&] { return finished_ == 1; }));
