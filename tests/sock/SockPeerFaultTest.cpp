@@ -42,8 +42,8 @@ TEST(SockHandlerDestroysSender, InABlockingReceive) {
     sock->Attach(pair.server.Release());
     bool destroyed = false;
     sock->OnDisconnect = [&](QObject* sender) {
-        delete sender;
         destroyed = true;
+        delete sender;
     };
     pair.client.Reset();
     EXPECT_EQ(sock->Receive(-1), "");
