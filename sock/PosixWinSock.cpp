@@ -375,14 +375,22 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
         return Fail(WSAEFAULT);
     }
     sockaddr_in peer{};
-    socklen_t peerLen = sizeof peer;
-    const ssize_t result = Resumed([&] {
-        return ::recvfrom(s, buf, len, flags, reinterpret_cast<sockaddr*>(&peer), &peerLen);
-    });
+    iovec area{buf, std::size_t(len)};
+    msghdr message{};
+    message.msg_name = &peer;
+    message.msg_namelen = sizeof peer;
+    message.msg_iov = &area;
+    message.msg_iovlen = 1;
+    const ssize_t result = Resumed([&] { return ::recvmsg(s, &message, flags); });
     const int error = errno;
     selections_.Received(s);
     if (result < 0) {
         return Fail(WinSockErrorFromErrno(error));
+    }
+    // A datagram larger than the area is consumed and fails, as on WinSock, rather than be
+    // handed out cut short as if it were whole.
+    if (message.msg_flags & MSG_TRUNC) {
+        return Fail(WSAEMSGSIZE);
     }
     if (from) {
         FromPosix(peer, *from);

@@ -199,19 +199,22 @@ private:
         }
     }
 
-    // Data comes before the close behind it: FD_CLOSE only once nothing is left to read.
+    // Data comes before the close behind it: FD_CLOSE only once nothing is left to read, and
+    // after the FD_WRITE still owed, which WinSock posts first.
     void ConnectionReadable() {
         char byte;
         const ssize_t n = ::recv(s_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        const int error = errno;
         if (n > 0) {
             readHeld_ = true;
             Post(FD_READ, 0);
-        } else if (n == 0) {
+        } else if (n == 0 || (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)) {
             peerClosed_ = true;
-            Post(FD_CLOSE, 0);
-        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            peerClosed_ = true;
-            Post(FD_CLOSE, WinSockErrorFromErrno(errno));
+            if (writeWanted_) {
+                writeWanted_ = false;
+                Post(FD_WRITE, 0);
+            }
+            Post(FD_CLOSE, n == 0 ? 0 : WinSockErrorFromErrno(error));
         }
     }
 

@@ -4,6 +4,7 @@
 #include "sock/SockThread.h"
 
 #include <QPainter>
+#include <utility>
 
 namespace zintra {
 
@@ -109,13 +110,17 @@ void TSock::Attach(TSocket handle) {
     connected_ = true;
 }
 
+// The report comes last: its handler may destroy the component.
 bool TSock::Close() {
     const bool closed = ReleaseSocket();
     connected_ = false;
-    if (!listen_) {
+    closeWhenSent_ = false;
+    readPaused_ = false;
+    sendFailed_ = false;
+    const bool wasListening = std::exchange(listen_, false);
+    if (!wasListening) {
         DoInfo(siClose, "Socket Closed");
     }
-    listen_ = false;
     return closed;
 }
 

@@ -2,6 +2,7 @@
 
 #include "sock/ByteQueue.h"
 #include "sock/Component.h"
+#include "sock/Lifetime.h"
 #include "sock/SockExceptions.h"
 #include "sock/SockTypes.h"
 #include "sock/WinSock.h"
@@ -63,7 +64,21 @@ public:
     // Seconds a blocking receive waits; negative waits without limit.
     std::int32_t BlockingTimeout() const { return blockingTimeout_; }
     void SetBlockingTimeout(std::int32_t value) { blockingTimeout_ = value; }
+    // Bytes InBuffer may hold before a non-blocking stream socket stops reading ahead: the rest
+    // waits in the socket, so that TCP holds the peer back, until Receive makes room. 0, the
+    // default, reads without bound. Connections a listener accepts take the listener's.
+    std::size_t ReadAheadLimit() const { return readAheadLimit_; }
+    void SetReadAheadLimit(std::size_t value);
+    // The length of the queue of connections that wait to be accepted, given to listen.
+    int ListenBacklog() const { return listenBacklog_; }
+    void SetListenBacklog(int value) { listenBacklog_ = value; }
 
+    // A handler may destroy its sender (delete it, not only deleteLater): once a handler
+    // returns, a component that it destroyed touches nothing of itself. Only the reports that
+    // the destructor itself makes must not destroy it again.
+    //
+    // OnDisconnect tells that the peer closed. What OutBuffer still holds then goes on being
+    // sent; the socket closes, reporting "Socket Closed", once it is sent or sending fails.
     TNotifyEvent OnConnect;
     TNotifyEvent OnDisconnect;
     TNotifyInfoEvent OnInfo;
@@ -138,6 +153,13 @@ private:
     // Closes the socket and forgets it; true when WinSock closed one.
     bool ReleaseSocket();
     void ReadNotified();
+    void WriteNotified();
+    // The peer closed the connection, or it failed: OnDisconnect, then Close once OutBuffer
+    // is sent.
+    void PeerClosed(bool failed);
+    bool ReadAheadFull() const;
+    // Reading stopped at the read-ahead limit goes on once InBuffer has room again.
+    void ResumeReading();
     void AcceptConnection();
     void ServeOnAcceptThread(TSock* newSock);
     void StopAcceptThreads();
@@ -167,6 +189,14 @@ private:
     bool autoAccept_ = false;
     bool connected_ = false;
     std::int32_t blockingTimeout_ = 0;
+    std::size_t readAheadLimit_ = 0;
+    int listenBacklog_ = 5;
+    // An FD_READ found InBuffer at its limit and left the bytes in the socket.
+    bool readPaused_ = false;
+    // The peer has closed: the socket closes once OutBuffer is sent.
+    bool closeWhenSent_ = false;
+    // The last non-blocking send failed for good.
+    bool sendFailed_ = false;
     std::unique_ptr<TSockStream> stream_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
@@ -174,6 +204,7 @@ private:
     // Guards SocketHandle where another thread may shut the connection down meanwhile.
     std::mutex handleLock_;
     std::vector<std::unique_ptr<TSockThread>> acceptThreads_;
+    Lifetime lifetime_;
 };
 
 } // namespace zintra

@@ -2,9 +2,18 @@
 #include "sock/Sock.h"
 #include "sock/SockThread.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <algorithm>
 
 namespace zintra {
+
+namespace {
+
+// How often a listener being destroyed looks whether its accept threads have ended.
+constexpr unsigned long AcceptThreadPollMs = 5;
+
+} // namespace
 
 void TSock::SetListen(bool value) {
     if (ComponentState().Designing) {
@@ -45,9 +54,6 @@ void TSock::SetListen(bool value) {
 void TSock::StartListening() {
     WinSock& layer = WinSockLayer();
     const TSocket s = layer.socket(WsAfInet, WsSockStream, 0);
-    if (s == INVALID_SOCKET) {
-        throw ESockException("Listen - Error Binding Socket");
-    }
     socketHandle_ = s;
     SockAddrIn address;
     address.sin_family = WsAfInet;
@@ -58,12 +64,16 @@ void TSock::StartListening() {
         CloseQuietly();
         throw;
     }
+    // Without a socket there is nothing to bind; the port was looked up and reported all the same.
+    if (s == INVALID_SOCKET) {
+        throw ESockException("Listen - Error Binding Socket");
+    }
     SelectNotifications(/*listening=*/true);
     if (layer.bind(s, address, sizeof address) != 0) {
         CloseQuietly();
         throw ESockException("Listen - Error Binding Socket");
     }
-    if (layer.listen(s, 5) != 0) {
+    if (layer.listen(s, listenBacklog_) != 0) {
         CloseQuietly();
         throw ESockException("Listen - Error Starting Listen");
     }
@@ -82,6 +92,7 @@ TSock* TSock::CreateAccepted(TSocket Handle) {
     sock->SetBlocking(blocking_);
     sock->Attach(Handle);
     sock->SetBlockingTimeout(blockingTimeout_);
+    sock->SetReadAheadLimit(readAheadLimit_);
     sock->OnRead = OnRead;
     sock->OnWrite = OnWrite;
     sock->OnDisconnect = OnDisconnect;
@@ -102,9 +113,18 @@ void TSock::AcceptConnection() {
     }
     peerAddr_ = address;
     TSock* newSock = CreateAccepted(s);
+    // The setters report through the handlers, which may destroy the new component.
+    const Lifetime::Watch accepted = newSock->lifetime_.Observe();
     newSock->SetPortName(portName_);
-    newSock->SetLocalPortName(localPortName_);
-    newSock->SetHostName(layer.inet_ntoa(address.sin_addr));
+    if (accepted.Alive()) {
+        newSock->SetLocalPortName(localPortName_);
+    }
+    if (accepted.Alive()) {
+        newSock->SetHostName(layer.inet_ntoa(address.sin_addr));
+    }
+    if (!accepted.Alive()) {
+        return;
+    }
     if (blocking_) {
         ServeOnAcceptThread(newSock);
     } else {
@@ -122,10 +142,24 @@ void TSock::ServeOnAcceptThread(TSock* newSock) {
     started->Start(this, newSock);
 }
 
-// The components served on accept threads are destroyed only once no thread uses them.
+// The components served on accept threads are destroyed only once no thread uses them. A handler
+// may be waiting for the window thread, so the window thread serves its events meanwhile.
 void TSock::StopAcceptThreads() {
     for (const auto& thread : acceptThreads_) {
         thread->AbortConnection();
+    }
+    const auto running = [this] {
+        return std::any_of(acceptThreads_.begin(), acceptThreads_.end(),
+                           [](const auto& t) { return !t->Finished(); });
+    };
+    if (QCoreApplication::instance() && QThread::currentThread() == thread()) {
+        while (running()) {
+            {
+                std::lock_guard guard(TSockThread::NoticeLock());
+                QCoreApplication::sendPostedEvents();
+            }
+            QThread::msleep(AcceptThreadPollMs);
+        }
     }
     acceptThreads_.clear();
 }

@@ -3,6 +3,8 @@
 #include "sock/SockApplication.h"
 #include "sock/SockMessage.h"
 
+#include <QCoreApplication>
+
 namespace zintra {
 
 void TSock::SetBlocking(bool value) {
@@ -57,12 +59,18 @@ bool TSock::event(QEvent* e) {
 }
 
 // Handled against the component's state when the notification arrives, which may be after the
-// socket it concerns was closed.
+// socket it concerns was closed. Any handler may destroy the component: nothing of it is touched
+// after a handler that did.
 void TSock::WMSock(const TSockMessage& Message) {
     const int event = int(Message.LParam & 0xFFFF);
     const int error = int(Message.LParam >> 16);
+    const Lifetime::Watch alive = lifetime_.Observe();
     if (error > 10000) {
         DoInfo(siError, ErrorNumberText(error));
+        // A connection that failed cannot be used again: it ends as a closed one does.
+        if (event == FD_CLOSE && alive.Alive()) {
+            PeerClosed(/*failed=*/true);
+        }
         return;
     }
     switch (event) {
@@ -70,13 +78,7 @@ void TSock::WMSock(const TSockMessage& Message) {
         ReadNotified();
         break;
     case FD_WRITE:
-        if (!outBuffer_.Empty()) {
-            Send({});
-        }
-        DoInfo(siSend, "Non-Blocking Outgoing Data");
-        if (OnWrite) {
-            OnWrite(this);
-        }
+        WriteNotified();
         break;
     case FD_ACCEPT:
         if (autoAccept_ && OnAutoAccept) {
@@ -88,15 +90,12 @@ void TSock::WMSock(const TSockMessage& Message) {
     case FD_CONNECT:
         connected_ = true;
         DoInfo(siConnect, "Non-Blocking Socket Connected");
-        if (OnConnect) {
+        if (alive.Alive() && OnConnect) {
             OnConnect(this);
         }
         break;
     case FD_CLOSE:
-        if (OnDisconnect) {
-            OnDisconnect(this);
-        }
-        Close();
+        PeerClosed(/*failed=*/false);
         break;
     default:
         break;
@@ -104,16 +103,81 @@ void TSock::WMSock(const TSockMessage& Message) {
 }
 
 void TSock::ReadNotified() {
+    const Lifetime::Watch alive = lifetime_.Observe();
     if (socketType_ == stStream) {
-        const int received = WinSockLayer().recv(socketHandle_, recvArea_.data(), RecvAreaSize, 0);
-        if (received > 0) {
-            inBuffer_.Append(std::string_view(recvArea_.data(), std::size_t(received)));
+        // At the limit the bytes stay in the socket, and TCP holds the peer back; Receive asks
+        // for them again once InBuffer has room.
+        readPaused_ = ReadAheadFull();
+        if (!readPaused_) {
+            const int received =
+                WinSockLayer().recv(socketHandle_, recvArea_.data(), RecvAreaSize, 0);
+            if (received > 0) {
+                inBuffer_.Append(std::string_view(recvArea_.data(), std::size_t(received)));
+            }
         }
         DoInfo(siReceive, "Non-Blocking Incoming Data");
+        if (!alive.Alive()) {
+            return;
+        }
     }
     if (OnRead) {
         OnRead(this, std::int32_t(inBuffer_.Size()));
     }
+}
+
+// After the peer closed, the socket closes once OnWrite has had its turn and OutBuffer is empty,
+// or once sending failed.
+void TSock::WriteNotified() {
+    const Lifetime::Watch alive = lifetime_.Observe();
+    if (!outBuffer_.Empty()) {
+        Send({});
+        if (!alive.Alive()) {
+            return;
+        }
+    }
+    DoInfo(siSend, "Non-Blocking Outgoing Data");
+    if (alive.Alive() && OnWrite) {
+        OnWrite(this);
+    }
+    if (alive.Alive() && closeWhenSent_ && (outBuffer_.Empty() || sendFailed_)) {
+        Close();
+    }
+}
+
+// What Send accepted is not dropped while the peer may still read it.
+void TSock::PeerClosed(bool failed) {
+    const Lifetime::Watch alive = lifetime_.Observe();
+    if (OnDisconnect) {
+        OnDisconnect(this);
+        if (!alive.Alive()) {
+            return;
+        }
+    }
+    if (failed || sendFailed_ || outBuffer_.Empty() || socketHandle_ == INVALID_SOCKET) {
+        Close();
+    } else {
+        closeWhenSent_ = true;
+    }
+}
+
+void TSock::SetReadAheadLimit(std::size_t value) {
+    readAheadLimit_ = value;
+    ResumeReading();
+}
+
+bool TSock::ReadAheadFull() const {
+    return readAheadLimit_ > 0 && inBuffer_.Size() >= readAheadLimit_;
+}
+
+// The FD_READ that found InBuffer full was spent without a read, and WinSock sends the next
+// only after one: the component posts itself another.
+void TSock::ResumeReading() {
+    if (!readPaused_ || ReadAheadFull() || socketHandle_ == INVALID_SOCKET) {
+        return;
+    }
+    readPaused_ = false;
+    QCoreApplication::postEvent(
+        this, new TSockMessage(WM_SOCK, socketHandle_, TSockMessage::MakeLParam(FD_READ, 0)));
 }
 
 } // namespace zintra

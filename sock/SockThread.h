@@ -3,7 +3,9 @@
 #include "sock/SockTypes.h"
 
 #include <QPointer>
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace zintra {
@@ -24,6 +26,11 @@ public:
     void Start(TSock* listener, TSock* newSock);
     // Shuts the connection down, so that blocking calls of the handler on it return.
     void AbortConnection();
+    // The handler has returned; the thread is about to end.
+    bool Finished() const { return finished_; }
+    // Held while a thread posts its termination notice: a window thread that delivers events
+    // itself holds it too, so that the notice is seen whole.
+    static std::mutex& NoticeLock();
 
     TSock* Listener = nullptr;
     TSock* NewSock = nullptr;
@@ -36,6 +43,7 @@ private:
     TNotifyAutoEvent handler_;
     // Tells the window thread whether the application has destroyed NewSock.
     QPointer<TSock> newSockAlive_;
+    std::atomic<bool> finished_{false};
     std::thread thread_;
 };
 

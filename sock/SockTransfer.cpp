@@ -33,13 +33,18 @@ bool TSock::Send(std::string_view data) {
     if (outBuffer_.Empty()) {
         return true;
     }
+    const Lifetime::Watch alive = lifetime_.Observe();
     DoInfo(siSend, "Non-Blocking Outgoing Data");
+    if (!alive.Alive()) {
+        return true;
+    }
+    WinSock& layer = WinSockLayer();
     const std::string_view pending = outBuffer_.View();
-    const int sent =
-        WinSockLayer().send(socketHandle_, pending.data(), CallLength(pending.size()), 0);
+    const int sent = layer.send(socketHandle_, pending.data(), CallLength(pending.size()), 0);
     if (sent > 0) {
         outBuffer_.Drop(std::size_t(sent));
     }
+    sendFailed_ = sent == SOCKET_ERROR && layer.WSAGetLastError() != WSAEWOULDBLOCK;
     return true;
 }
 
@@ -52,6 +57,7 @@ void TSock::SendBlocking(std::string_view data) {
         outBuffer_.Append(data);
     }
     WinSock& layer = WinSockLayer();
+    const Lifetime::Watch alive = lifetime_.Observe();
     try {
         while (!unsentFront_.empty() || !outBuffer_.Empty()) {
             const bool front = !unsentFront_.empty();
@@ -68,6 +74,9 @@ void TSock::SendBlocking(std::string_view data) {
                 outBuffer_.Drop(std::size_t(sent));
             }
             DoInfo(siSend, "Blocking Outgoing Data");
+            if (!alive.Alive()) {
+                return;
+            }
         }
     } catch (...) {
         outBuffer_.Prepend(unsentFront_);
@@ -94,19 +103,26 @@ std::string TSock::Receive(std::int32_t count) {
     if (blocking_) {
         return ReceiveBlockingStream(count == -1 || count > RecvAreaSize ? RecvAreaSize : count);
     }
-    if (count == -1 || std::size_t(count) >= inBuffer_.Size()) {
-        return inBuffer_.TakeAll();
-    }
-    return inBuffer_.Take(std::size_t(count));
+    std::string taken = count == -1 || std::size_t(count) >= inBuffer_.Size()
+                            ? inBuffer_.TakeAll()
+                            : inBuffer_.Take(std::size_t(count));
+    ResumeReading();
+    return taken;
 }
 
+// Without a time limit the read itself is the wait, so its report follows it: either way the
+// report tells that the socket was readable.
 std::string TSock::ReceiveBlockingStream(int readSize) {
     if (connected_ && ReadyToRead()) {
-        DoInfo(siReceive, "Blocking Incoming Data");
+        const Lifetime::Watch alive = lifetime_.Observe();
         WinSock& layer = WinSockLayer();
         const int received = layer.recv(socketHandle_, recvArea_.data(), readSize, 0);
+        const int code = received == SOCKET_ERROR ? layer.WSAGetLastError() : 0;
+        DoInfo(siReceive, "Blocking Incoming Data");
+        if (!alive.Alive()) {
+            return {};
+        }
         if (received == SOCKET_ERROR) {
-            const int code = layer.WSAGetLastError();
             inBuffer_.Clear();
             DoInfo(siError, "Socket Error On Receive");
             throw ESockException("Receive - Socket Error " + ErrorName(code));
@@ -118,11 +134,15 @@ std::string TSock::ReceiveBlockingStream(int readSize) {
             }
             inBuffer_.Append(fresh);
         } else {
+            std::string rest = inBuffer_.TakeAll();
             DoInfo(siClose, "Socket Disconnected On Receive");
-            Close();
-            if (OnDisconnect) {
+            if (alive.Alive()) {
+                Close();
+            }
+            if (alive.Alive() && OnDisconnect) {
                 OnDisconnect(this);
             }
+            return rest;
         }
     }
     return inBuffer_.TakeAll();

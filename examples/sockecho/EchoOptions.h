@@ -3,21 +3,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <sys/socket.h>
 #include <vector>
 
 namespace zintra {
 
-// sockecho --port PORT [--blocking] [--timeout SECONDS] [--quiet]
+// sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]
 struct EchoOptions {
+    // A number from 1 to 65535, or a service name.
     std::string Port;
     bool Blocking = false;
-    // How long each blocking receive waits; negative waits without limit.
+    // How long each blocking receive waits; negative waits without limit. 0 is refused: it
+    // would only poll.
     std::int32_t TimeoutSeconds = -1;
+    // Connections that may wait to be accepted; by default as many as the system allows.
+    int Backlog = SOMAXCONN;
     bool Quiet = false;
 };
 
 inline constexpr const char* EchoUsage =
-    "usage: sockecho --port PORT [--blocking] [--timeout SECONDS] [--quiet]";
+    "usage: sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]";
 
 // The options of a command line (without the program name); nullopt and the reason in error
 // when it cannot be understood.

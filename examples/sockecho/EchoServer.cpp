@@ -7,26 +7,47 @@
 
 namespace zintra {
 
+namespace {
+
+// What one connection may hold: input read ahead, and echo waiting to go out before it takes
+// more input. A peer that sends without reading is then held back by TCP.
+constexpr std::size_t ReadAheadBytes = 1 << 20;
+constexpr std::size_t QueuedEchoBytes = 1 << 20;
+
+void EchoWhatFits(TSock& connection) {
+    if (connection.OutBuffer().Size() <= QueuedEchoBytes && !connection.InBuffer().Empty()) {
+        connection.Send(connection.Receive(-1));
+    }
+}
+
+} // namespace
+
 EchoServer::EchoServer(const EchoOptions& options)
     : quiet_(options.Quiet), listener_(std::make_unique<TSock>(nullptr)) {
     TSock& sock = *listener_;
     sock.SetPortName(options.Port);
     sock.SetBlocking(options.Blocking);
     sock.SetBlockingTimeout(options.TimeoutSeconds);
+    sock.SetListenBacklog(options.Backlog);
     sock.SetAutoAccept(true);
-    // Accepted connections take these handlers over from the listener.
-    sock.OnInfo = [this](QObject*, TSocketInfo kind, std::string text) { Report(kind, text); };
+    // Accepted connections take these handlers over from the listener. A connection served on
+    // the main thread reports its close last, after the echo still queued when the peer closed
+    // went out: it goes once the notification is handled.
+    sock.OnInfo = [this, blocking = options.Blocking](QObject* sender, TSocketInfo kind,
+                                                      std::string text) {
+        Report(kind, text);
+        if (!blocking && kind == siClose && sender != listener_.get()) {
+            sender->deleteLater();
+        }
+    };
     if (options.Blocking) {
         sock.OnAutoAccept = [](QObject*, TSock* accepted) { ServeBlocking(accepted); };
         return;
     }
+    sock.SetReadAheadLimit(ReadAheadBytes);
     sock.OnAutoAccept = [](QObject*, TSock*) {};
-    sock.OnRead = [](QObject* sender, std::int32_t) {
-        auto* connection = static_cast<TSock*>(sender);
-        connection->Send(connection->Receive(-1));
-    };
-    // Called just before the component closes: it goes once the notification is handled.
-    sock.OnDisconnect = [](QObject* sender) { sender->deleteLater(); };
+    sock.OnRead = [](QObject* sender, std::int32_t) { EchoWhatFits(*static_cast<TSock*>(sender)); };
+    sock.OnWrite = [](QObject* sender) { EchoWhatFits(*static_cast<TSock*>(sender)); };
 }
 
 EchoServer::~EchoServer() = default;

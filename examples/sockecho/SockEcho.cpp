@@ -1,5 +1,5 @@
 // sockecho: a console echo server over TSock, and the component's example.
-//   sockecho --port PORT [--blocking] [--timeout SECONDS] [--quiet]
+//   sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]
 // Every OnInfo report is written to standard output as "Kind: text". A failure to start
 // listening is written to standard error and ends the program with status 1; SIGINT or SIGTERM
 // closes everything and ends it with status 0.

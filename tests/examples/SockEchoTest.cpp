@@ -1,13 +1,19 @@
 #include "tests/support/LoopbackClient.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zintra {
 
@@ -43,10 +49,11 @@ std::string Echo(int s, const std::string& text) {
 class RunningEcho {
 public:
     explicit RunningEcho(QStringList options) {
+        const bool quiet = options.contains("--quiet");
         for (int attempt = 0; attempt < 5; ++attempt) {
             port = FreePort();
             process.start(SOCKECHO_PATH, QStringList{"--port", QString::number(port)} + options);
-            if (WaitForOutput("Listen: Listening Started")) {
+            if (quiet ? WaitForListening() : WaitForOutput("Listen: Listening Started")) {
                 return;
             }
             process.waitForFinished(Deadline);
@@ -59,6 +66,19 @@ public:
             process.kill();
             process.waitForFinished(Deadline);
         }
+    }
+
+    // A quiet server says nothing: it listens once a client can connect.
+    bool WaitForListening() {
+        QDeadlineTimer deadline(Deadline);
+        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            if (const int s = Connect(port); s >= 0) {
+                ::close(s);
+                return true;
+            }
+            process.waitForFinished(20);
+        }
+        return false;
     }
 
     bool WaitForOutput(const QByteArray& line) {
@@ -88,14 +108,19 @@ public:
 
 } // namespace
 
-class SockEcho : public testing::TestWithParam<const char*> {};
+class SockEcho : public testing::TestWithParam<const char*> {
+protected:
+    // The mode's option, if any, and the others given.
+    QStringList Options(QStringList others = {}) const {
+        if (*GetParam()) {
+            others << GetParam();
+        }
+        return others;
+    }
+};
 
 TEST_P(SockEcho, EchoesEveryClientAndStopsCleanlyOnASignal) {
-    QStringList options;
-    if (*GetParam()) {
-        options << GetParam();
-    }
-    RunningEcho echo(options);
+    RunningEcho echo(Options());
     const int first = ConnectWaiting(echo.port), second = ConnectWaiting(echo.port);
     ASSERT_GE(first, 0);
     ASSERT_GE(second, 0);
@@ -113,8 +138,130 @@ TEST_P(SockEcho, EchoesEveryClientAndStopsCleanlyOnASignal) {
     EXPECT_TRUE(echo.output.contains("Lookup: Setting HostName While Connected Has No Effect\n"));
 }
 
+// socat, a client written elsewhere, shuts its sending side at the end of its input and reads the
+// echo to the end.
+TEST_P(SockEcho, AHalfClosingSocatClientGetsTheWholeEcho) {
+    RunningEcho echo(Options({"--quiet"}));
+    QByteArray data(8 << 20, '\0');
+    for (int i = 0; i < data.size(); ++i) {
+        data[i] = char(i * 7 + i / 4096);
+    }
+    QProcess socat;
+    socat.start("socat", {"-t", "60", "-", "TCP:127.0.0.1:" + QString::number(echo.port)});
+    ASSERT_TRUE(socat.waitForStarted(Deadline));
+    socat.write(data);
+    socat.closeWriteChannel();
+    EXPECT_TRUE(socat.waitForFinished(60000));
+    const QByteArray back = socat.readAllStandardOutput();
+    EXPECT_EQ(back.size(), data.size());
+    EXPECT_TRUE(back == data);
+}
+
+// Peers that reset, or close with their echo unread (which resets too), leave no descriptor.
+TEST_P(SockEcho, PeersThatResetOrLeaveTheEchoUnreadLeaveNoDescriptor) {
+    RunningEcho echo(Options({"--quiet"}));
+    const auto descriptors = [&] {
+        const std::filesystem::directory_iterator fds(
+            "/proc/" + std::to_string(echo.process.processId()) + "/fd");
+        return std::distance(begin(fds), end(fds));
+    };
+    const auto before = descriptors();
+    for (int i = 0; i < 20; ++i) {
+        const int s = ConnectWaiting(echo.port);
+        EXPECT_EQ(Echo(s, "first"), "first");
+        const linger reset{1, 0};
+        if (i % 2) {
+            ::setsockopt(s, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        } else {
+            ::send(s, "unread", 6, MSG_NOSIGNAL);
+            pollfd echoed{s, POLLIN, 0};
+            ::poll(&echoed, 1, Deadline);
+        }
+        ::close(s);
+    }
+    const QDeadlineTimer deadline(Deadline);
+    while (descriptors() != before && !deadline.hasExpired()) {
+        echo.process.waitForFinished(20);
+    }
+    EXPECT_EQ(descriptors(), before);
+}
+
+// Every connection of a burst is accepted without the resets and SYN retries of a short queue.
+TEST_P(SockEcho, ServesABurstOfThreeHundredConnects) {
+    RunningEcho echo(Options({"--quiet"}));
+    const QDeadlineTimer deadline(10000);
+    std::vector<pollfd> clients;
+    const sockaddr_in address = LoopbackAddress(echo.port);
+    for (int i = 0; i < 300; ++i) {
+        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        clients.push_back({s, POLLOUT, 0});
+    }
+    // Each client sends one byte once connected and is done when the byte comes back.
+    std::size_t echoed = 0;
+    while (echoed < clients.size() && !deadline.hasExpired()) {
+        ::poll(clients.data(), clients.size(), 100);
+        for (pollfd& client : clients) {
+            char byte = 'b';
+            if (client.events == POLLOUT && client.revents & POLLOUT &&
+                ::send(client.fd, &byte, 1, MSG_NOSIGNAL) == 1) {
+                client.events = POLLIN;
+            } else if (client.events == POLLIN && client.revents & POLLIN &&
+                       ::recv(client.fd, &byte, 1, 0) == 1) {
+                client.events = 0;
+                ++echoed;
+            }
+        }
+    }
+    for (const pollfd& client : clients) {
+        ::close(client.fd);
+    }
+    EXPECT_EQ(echoed, clients.size());
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
                          [](const auto& info) { return *info.param ? "Blocking" : "NonBlocking"; });
+
+// Resident memory of a process, in KiB.
+long ResidentKiB(qint64 pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    long value = -1;
+    while (status >> key && key != "VmRSS:") {
+    }
+    status >> value;
+    return value;
+}
+
+// Peers that send for seconds and never read are held back: the server does not take in, and
+// queue the echo of, all they would send.
+TEST(SockEchoCommand, PeersThatNeverReadKeepItsMemoryBounded) {
+    RunningEcho echo({"--quiet"});
+    const long before = ResidentKiB(echo.process.processId());
+    std::vector<pollfd> peers;
+    for (int i = 0; i < 4; ++i) {
+        const int s = Connect(echo.port);
+        ASSERT_GE(s, 0);
+        ::fcntl(s, F_SETFL, O_NONBLOCK);
+        peers.push_back({s, POLLOUT, 0});
+    }
+    const std::string chunk(1 << 16, 'm');
+    std::size_t sent = 0;
+    for (const QDeadlineTimer deadline(3000); !deadline.hasExpired();) {
+        ::poll(peers.data(), peers.size(), 50);
+        for (const pollfd& peer : peers) {
+            if (peer.revents & POLLOUT) {
+                sent += std::size_t(std::max<ssize_t>(
+                    0, ::send(peer.fd, chunk.data(), chunk.size(), MSG_NOSIGNAL)));
+            }
+        }
+    }
+    const long grown = ResidentKiB(echo.process.processId()) - before;
+    for (const pollfd& peer : peers) {
+        ::close(peer.fd);
+    }
+    EXPECT_LT(grown, 64L << 10) << sent << " bytes sent, " << grown << " KiB grown";
+}
 
 TEST(SockEchoCommand, InterruptEndsWithStatusZero) {
     RunningEcho echo({"--blocking", "--timeout", "1"});
@@ -141,6 +288,10 @@ TEST(SockEchoCommand, QuietWritesNothingAndBadCommandLinesAreRefused) {
         {{"--port", "7", "--timeout", "soon"},
          "sockecho: 'soon' is not a valid number of seconds\n"},
         {{"--port", "7", "--loud"}, "sockecho: unknown option --loud\n"},
+        {{"--port", "99999"}, "sockecho: '99999' is not a port from 1 to 65535\n"},
+        {{"--port", "80x"}, "sockecho: '80x' is not a port from 1 to 65535\n"},
+        {{"--port", "7", "--timeout", "0"}, "sockecho: '0' is not a valid number of seconds\n"},
+        {{"--port", "7", "--backlog", "0"}, "sockecho: '0' is not a valid backlog\n"},
     };
     for (const auto& [arguments, message] : cases) {
         QProcess process;

@@ -87,11 +87,12 @@ TEST(SockListen, AsksForAcceptsBeforeBindingAndListensOnlyOnceTheSocketDoes) {
     TSock sock(nullptr);
     sock.SetBlocking(true);
     sock.SetPortName("81");
+    sock.SetListenBacklog(64);
     testing::InSequence order;
     EXPECT_CALL(layer, socket(WsAfInet, WsSockStream, 0)).WillOnce(Return(5));
     EXPECT_CALL(layer, WSAAsyncSelect(5, &sock, WM_SOCK, FD_ACCEPT)).WillOnce(Return(0));
     EXPECT_CALL(layer, bind(5, _, _)).WillOnce(Return(0));
-    EXPECT_CALL(layer, listen(5, 5)).WillOnce([&sock](TSocket, int) {
+    EXPECT_CALL(layer, listen(5, 64)).WillOnce([&sock](TSocket, int) {
         EXPECT_FALSE(sock.Listen());
         return 0;
     });

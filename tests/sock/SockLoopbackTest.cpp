@@ -1,4 +1,5 @@
 #include "sock/SockStream.h"
+#include "tests/support/LoopbackClient.h"
 #include "tests/support/SockTestSupport.h"
 
 #include <chrono>
@@ -219,6 +220,25 @@ TEST(SockLoopback, DatagramsGoToTheHostAndPortNamedAndReportTheirSender) {
     ::sendto(peer.Get(), "again", 5, 0, reinterpret_cast<sockaddr*>(&from), fromLength);
     EXPECT_EQ(sock.Receive(-1), "again");
     EXPECT_TRUE(sock.InBuffer().Empty());
+}
+
+// As on WinSock, a datagram larger than the receive area fails whole instead of coming cut short.
+TEST(SockLoopback, AnOversizedDatagramIsNotHandedOutCutShort) {
+    std::uint16_t ownPort = 0, peerPort = 0;
+    TSock sock(nullptr);
+    sock.SetSocketType(stDatagram);
+    sock.SetBlockingTimeout(5);
+    sock.Attach(BoundUdpSocket(ownPort).Release());
+    const Fd peer = BoundUdpSocket(peerPort);
+    const sockaddr_in to = LoopbackAddress(ownPort);
+    const std::string big(TSock::RecvAreaSize + 1, 'b');
+    for (const std::string& datagram : {big, std::string("small")}) {
+        ::sendto(peer.Get(), datagram.data(), datagram.size(), 0,
+                 reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    std::string address;
+    EXPECT_EQ(sock.ReceiveDatagram(address), "");
+    EXPECT_EQ(sock.ReceiveDatagram(address), "small");
 }
 
 } // namespace zintra
