@@ -14,8 +14,11 @@ EchoServer::EchoServer(const EchoOptions& options)
     sock.SetBlocking(options.Blocking);
     sock.SetBlockingTimeout(options.TimeoutSeconds);
     sock.SetAutoAccept(true);
-    // Accepted connections take these handlers over from the listener.
-    sock.OnInfo = [this](QObject*, TSocketInfo kind, std::string text) { Report(kind, text); };
+    // Accepted connections take these handlers over from the listener. A quiet server asks
+    // for no reports, so none are made.
+    if (!quiet_) {
+        sock.OnInfo = [this](QObject*, TSocketInfo kind, std::string text) { Report(kind, text); };
+    }
     if (options.Blocking) {
         sock.OnAutoAccept = [](QObject*, TSock* accepted) { ServeBlocking(accepted); };
         return;
