@@ -344,7 +344,7 @@ int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
     }
     const ssize_t result = Resumed([&] { return ::recv(s, buf, len, flags); });
     const int error = errno;
-    selections_.Received(s);
+    selections_.Received(s, len > 0 && result == len);
     return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
 }
 
@@ -383,7 +383,7 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
     message.msg_iovlen = 1;
     const ssize_t result = Resumed([&] { return ::recvmsg(s, &message, flags); });
     const int error = errno;
-    selections_.Received(s);
+    selections_.Received(s, false);
     if (result < 0) {
         return Fail(WinSockErrorFromErrno(error));
     }

@@ -25,8 +25,9 @@ public:
     // s was closed, or is about to be: its notifications end.
     void End(TSocket s);
 
-    // The re-enabling calls, each told after it was made.
-    void Received(TSocket s);
+    // The re-enabling calls, each told after it was made. filled: the read took all it asked
+    // for, so more may wait.
+    void Received(TSocket s, bool filled);
     // failed: accept took no connection, though one waits; asking again at once would spin.
     void Accepted(TSocket s, bool failed);
     void SendWouldBlock(TSocket s);

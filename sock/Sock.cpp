@@ -138,9 +138,10 @@ void TSock::AbortConnection() {
     }
 }
 
-void TSock::DoInfo(TSocketInfo kind, const std::string& text) {
+// The report's text is made only for a handler that takes it.
+void TSock::DoInfo(TSocketInfo kind, std::string_view text) {
     if (OnInfo) {
-        OnInfo(this, kind, text);
+        OnInfo(this, kind, std::string(text));
     }
 }
 

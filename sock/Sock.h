@@ -106,7 +106,7 @@ public:
     // The form whose window the component's notifications go through: given by the Blocking
     // setter to a component that gets a socket without having one.
     QObject* ParentControl() const { return parentControl_; }
-    void DoInfo(TSocketInfo kind, const std::string& text);
+    void DoInfo(TSocketInfo kind, std::string_view text);
 
     // The IPv4 address (network order) of a host name or dotted address; 0 for "".
     std::uint32_t LookupHost(const std::string& name);

@@ -29,6 +29,16 @@ bool TSock::Send(std::string_view data) {
         SendBlocking(data);
         return true;
     }
+    // Without an info handler nothing runs before the send, so with nothing queued the bytes
+    // go out from the caller's memory and only what the socket does not take is queued.
+    if (!OnInfo && outBuffer_.Empty()) {
+        if (!data.empty()) {
+            const int sent =
+                WinSockLayer().send(socketHandle_, data.data(), CallLength(data.size()), 0);
+            outBuffer_.Append(data.substr(sent > 0 ? std::size_t(sent) : 0));
+        }
+        return true;
+    }
     outBuffer_.Append(data);
     if (outBuffer_.Empty()) {
         return true;

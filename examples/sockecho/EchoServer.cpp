@@ -32,14 +32,17 @@ EchoServer::EchoServer(const EchoOptions& options)
     sock.SetAutoAccept(true);
     // Accepted connections take these handlers over from the listener. A connection served on
     // the main thread reports its close last, after the echo still queued when the peer closed
-    // went out: it goes once the notification is handled.
-    sock.OnInfo = [this, blocking = options.Blocking](QObject* sender, TSocketInfo kind,
-                                                      std::string text) {
-        Report(kind, text);
-        if (!blocking && kind == siClose && sender != listener_.get()) {
-            sender->deleteLater();
-        }
-    };
+    // went out: it goes once the notification is handled. A quiet server on accept threads
+    // needs no reports, so it asks for none and none are made.
+    if (!quiet_ || !options.Blocking) {
+        sock.OnInfo = [this, blocking = options.Blocking](QObject* sender, TSocketInfo kind,
+                                                          std::string text) {
+            Report(kind, text);
+            if (!blocking && kind == siClose && sender != listener_.get()) {
+                sender->deleteLater();
+            }
+        };
+    }
     if (options.Blocking) {
         sock.OnAutoAccept = [](QObject*, TSock* accepted) { ServeBlocking(accepted); };
         return;

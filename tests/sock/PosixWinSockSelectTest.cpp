@@ -82,6 +82,20 @@ TEST_F(AsyncSelect, ReadIsPostedOnceUntilRecvAndAgainWhileDataRemains) {
     EXPECT_EQ(Settled(0), std::vector<Notification>{});
 }
 
+// A read that fills its buffer is followed by FD_READ while bytes remain, and only then.
+TEST_F(AsyncSelect, FullReadsAreFollowedByReadOnlyWhileBytesRemain) {
+    TcpPair pair = MakeTcpPair();
+    const TSocket s = pair.server.Get();
+    Select(s, FD_READ | FD_CLOSE);
+    WriteAll(pair.client.Get(), std::string(2 * 32768, 'r'));
+    pair.client.Reset();
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
+    EXPECT_EQ(Recv(s, 32768), 32768);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
+    EXPECT_EQ(Recv(s, 32768), 32768);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CLOSE, 0}}));
+}
+
 TEST_F(AsyncSelect, CloseFollowsTheDataBeforeItOnceItIsRead) {
     TcpPair pair = MakeTcpPair();
     Select(pair.server.Get(), AllEvents);

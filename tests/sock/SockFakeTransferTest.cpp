@@ -78,6 +78,35 @@ TEST_F(FakeTransfer, NonBlockingSendKeepsWhatTheSocketDidNotTakeAndSendsItFirst)
     EXPECT_EQ(log_.Texts(), std::vector<std::string>(3, "Non-Blocking Outgoing Data"));
 }
 
+// Without an info handler the first bytes go out unqueued; what the socket refuses still waits.
+TEST_F(FakeTransfer, NonBlockingSendWithoutInfoHandlerQueuesWhatTheSocketDidNotTake) {
+    sock_.OnInfo = nullptr;
+    EXPECT_CALL(layer_, send(Handle, _, _, 0))
+        .WillOnce(Record(sent_, SOCKET_ERROR))
+        .WillOnce(Record(sent_, 4))
+        .WillOnce(Record(sent_, 2));
+    EXPECT_TRUE(sock_.Send("0123"));
+    EXPECT_TRUE(sock_.Send(""));
+    EXPECT_TRUE(sock_.Send("456789"));
+    EXPECT_EQ(sock_.OutBuffer().View(), "6789");
+    EXPECT_EQ(sent_, (std::vector<std::string>{"0123", "0123", "456789"}));
+}
+
+// A handler that sends during the report must not overtake the bytes being sent.
+TEST_F(FakeTransfer, NonBlockingSendFromAnInfoHandlerGoesBehindTheBytesBeforeIt) {
+    bool again = true;
+    sock_.OnInfo = [&](QObject*, TSocketInfo, std::string) {
+        if (std::exchange(again, false)) {
+            sock_.Send("XY");
+        }
+    };
+    EXPECT_CALL(layer_, send(Handle, _, _, 0)).WillRepeatedly(Record(sent_, 12));
+    EXPECT_TRUE(sock_.Send("0123456789"));
+    ASSERT_FALSE(sent_.empty());
+    EXPECT_EQ(sent_[0], "0123456789XY");
+    sock_.OnInfo = nullptr; // the handler refers to this test's locals
+}
+
 TEST_F(FakeTransfer, SendingNothingWithNothingQueuedMakesNoCall) {
     EXPECT_CALL(layer_, send(_, _, _, _)).Times(0);
     EXPECT_TRUE(sock_.Send(""));
