@@ -62,6 +62,10 @@ void TSock::WMSock(const TSockMessage& Message) {
     const int event = int(Message.LParam & 0xFFFF);
     const int error = int(Message.LParam >> 16);
     if (error > 10000) {
+        // A connect that failed leaves nothing to use: the component is idle again.
+        if (event == FD_CONNECT) {
+            CloseQuietly();
+        }
         DoInfo(siError, ErrorNumberText(error));
         return;
     }

@@ -40,6 +40,9 @@ bool TSock::Send(std::string_view data) {
     if (sent > 0) {
         outBuffer_.Drop(std::size_t(sent));
     }
+    if (shutdownSendPending_ && outBuffer_.Empty()) {
+        ShutdownSendNow();
+    }
     return true;
 }
 
