@@ -127,6 +127,7 @@ bool TSock::ReleaseSocket() {
     std::lock_guard guard(handleLock_);
     const bool closed = WinSockLayer().closesocket(socketHandle_) == 0;
     socketHandle_ = INVALID_SOCKET;
+    shutdownSendPending_ = false;
     return closed;
 }
 

@@ -35,7 +35,6 @@ void TSock::Connect() {
         throw ESockException("Open - Error Creating Socket");
     }
     socketHandle_ = s;
-    shutdownSendPending_ = false;
     SelectNotifications(/*listening=*/false);
     if (layer.connect(s, peer, sizeof peer) == 0) {
         // A non-blocking connect made at once still reports through FD_CONNECT.
