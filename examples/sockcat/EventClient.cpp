@@ -48,6 +48,10 @@ int EventClient::Run() {
         std::cerr << failure.what() << std::endl;
         return 1;
     }
+    // A connect refused at once has been reported already.
+    if (failed_) {
+        return 1;
+    }
     if (udp_) {
         input_->setEnabled(true);
     }
