@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <iostream>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace zintra {
