@@ -278,6 +278,32 @@ TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
     return result;
 }
 
+int PosixWinSock::connect(TSocket s, const SockAddrIn& name, int nameLen) {
+    if (nameLen < int(sizeof(SockAddrIn))) {
+        return Fail(WSAEFAULT);
+    }
+    const sockaddr_in address = ToPosix(name);
+    // A signal does not cut a WinSock connect short: an interrupted one goes on in the
+    // background, and waiting for the socket to become writable sees it through.
+    int result = ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    int error = errno;
+    if (result != 0 && error == EINTR) {
+        pollfd done{s, POLLOUT, 0};
+        Resumed([&] { return ::poll(&done, 1, -1); });
+        socklen_t length = sizeof error;
+        ::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length);
+        result = error == 0 ? 0 : -1;
+    }
+    const bool underWay = result != 0 && error == EINPROGRESS;
+    if (result == 0 || underWay) {
+        selections_.Connecting(s);
+    }
+    if (underWay) {
+        return Fail(WSAEWOULDBLOCK);
+    }
+    return result == 0 ? 0 : Fail(WinSockErrorFromErrno(error));
+}
+
 int PosixWinSock::shutdown(TSocket s, int how) {
     static constexpr int posixHow[] = {SHUT_RD, SHUT_WR, SHUT_RDWR};
     if (how < SD_RECEIVE || how > SD_BOTH) {

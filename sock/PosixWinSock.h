@@ -20,6 +20,7 @@ public:
     int bind(TSocket s, const SockAddrIn& name, int nameLen) override;
     int listen(TSocket s, int backlog) override;
     TSocket accept(TSocket s, SockAddrIn* addr, int* addrLen) override;
+    int connect(TSocket s, const SockAddrIn& name, int nameLen) override;
     int shutdown(TSocket s, int how) override;
     int closesocket(TSocket s) override;
     int ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) override;

@@ -92,6 +92,11 @@ public:
         RefreshSoon();
     }
 
+    void Connecting() {
+        state_ = SocketState::Connecting;
+        RefreshSoon();
+    }
+
     // Silences the selection for good and lets it go.
     void End() {
         ended_ = true;
@@ -324,6 +329,10 @@ void AsyncSelections::SendWouldBlock(TSocket s) {
 
 void AsyncSelections::Listening(TSocket s) {
     Update(s, [](AsyncSelection& selection) { selection.Listening(); });
+}
+
+void AsyncSelections::Connecting(TSocket s) {
+    Update(s, [](AsyncSelection& selection) { selection.Connecting(); });
 }
 
 } // namespace zintra

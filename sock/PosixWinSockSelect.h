@@ -32,6 +32,8 @@ public:
     void Accepted(TSocket s, bool failed);
     void SendWouldBlock(TSocket s);
     void Listening(TSocket s);
+    // A connect was started (or made at once): FD_CONNECT follows once it has ended.
+    void Connecting(TSocket s);
 
 private:
     template <typename Change> void Update(TSocket s, Change change);

@@ -38,6 +38,10 @@ TSock::~TSock() {
         } catch (...) {
         }
     }
+    // A connect still under way holds a socket without being Connected.
+    if (socketHandle_ != INVALID_SOCKET) {
+        ReleaseSocket();
+    }
     StopAcceptThreads();
 }
 
@@ -75,12 +79,9 @@ void TSock::SetHostName(const std::string& value) {
         DoInfo(siLookUp, "Setting HostName While Connected Has No Effect");
     }
     hostName_ = value;
+    // The port was looked up once, when the datagram socket was opened or attached.
     if (socketType_ == stDatagram && connected_) {
-        const std::uint32_t address = LookupHost(value);
-        const std::uint16_t port = LookupPort(portName_);
-        destAddr_.sin_family = WsAfInet;
-        destAddr_.sin_port = port;
-        destAddr_.sin_addr = address;
+        destAddr_.sin_addr = LookupHost(value);
     }
 }
 
@@ -105,6 +106,9 @@ void TSock::Attach(TSocket handle) {
     if (socketHandle_ != INVALID_SOCKET || listen_) {
         throw ESockException("Attach - Socket Already In Use");
     }
+    if (socketType_ == stDatagram) {
+        destAddr_ = DatagramDestination();
+    }
     socketHandle_ = handle;
     SetBlocking(blocking_);
     connected_ = true;
@@ -128,6 +132,7 @@ bool TSock::ReleaseSocket() {
     std::lock_guard guard(handleLock_);
     const bool closed = WinSockLayer().closesocket(socketHandle_) == 0;
     socketHandle_ = INVALID_SOCKET;
+    shutdownSendPending_ = false;
     return closed;
 }
 

@@ -95,6 +95,14 @@ public:
     const SockAddrIn& PeerAddr() const { return peerAddr_; }
     TSockStream& Stream() { return *stream_; }
 
+    // Opens the socket as SocketType says. A stream socket connects to HostName:PortName: a
+    // blocking one returns connected, a non-blocking one reports the outcome through FD_CONNECT
+    // (OnConnect, or an siError report). A datagram socket is bound to LocalPortName (any port
+    // for "-1" or empty), sends to HostName:PortName and is Connected at once.
+    void Open();
+    // Ends the sending side of a stream connection once OutBuffer has gone out; what the peer
+    // still sends arrives as before.
+    void ShutdownSend();
     // Takes over a connected socket (of the component's SocketType) into an idle component,
     // which then owns it and is Connected.
     void Attach(TSocket handle);
@@ -149,6 +157,12 @@ private:
     // Asks WinSock for those events (making the socket blocking when there are none).
     void SelectNotifications(bool listening);
     void StartListening();
+    void Connect();
+    void OpenDatagram();
+    // Where datagrams go: HostName and PortName (port 0 while PortName is empty), looked up.
+    SockAddrIn DatagramDestination();
+    // True when the sending side was shut down; a deferred shutdown that fails is not raised.
+    bool ShutdownSendNow();
     void CloseQuietly();
     // Closes the socket and forgets it; true when WinSock closed one.
     bool ReleaseSocket();
@@ -184,6 +198,8 @@ private:
     ByteQueue outBuffer_;
     // Caller's bytes that a blocking Send is sending and that come before OutBuffer.
     std::string_view unsentFront_;
+    // ShutdownSend waits for OutBuffer to empty.
+    bool shutdownSendPending_ = false;
     bool listen_ = false;
     bool blocking_ = false;
     bool autoAccept_ = false;

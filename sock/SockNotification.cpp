@@ -66,6 +66,10 @@ void TSock::WMSock(const TSockMessage& Message) {
     const int error = int(Message.LParam >> 16);
     const Lifetime::Watch alive = lifetime_.Observe();
     if (error > 10000) {
+        // A connect that failed leaves nothing to use: the component is idle again.
+        if (event == FD_CONNECT) {
+            CloseQuietly();
+        }
         DoInfo(siError, ErrorNumberText(error));
         // A connection that failed cannot be used again: it ends as a closed one does.
         if (event == FD_CLOSE && alive.Alive()) {

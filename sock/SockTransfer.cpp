@@ -55,6 +55,9 @@ bool TSock::Send(std::string_view data) {
         outBuffer_.Drop(std::size_t(sent));
     }
     sendFailed_ = sent == SOCKET_ERROR && layer.WSAGetLastError() != WSAEWOULDBLOCK;
+    if (shutdownSendPending_ && outBuffer_.Empty()) {
+        ShutdownSendNow();
+    }
     return true;
 }
 

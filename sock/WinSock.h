@@ -116,6 +116,9 @@ public:
     virtual int bind(TSocket s, const SockAddrIn& name, int nameLen) = 0;
     virtual int listen(TSocket s, int backlog) = 0;
     virtual TSocket accept(TSocket s, SockAddrIn* addr, int* addrLen) = 0;
+    // On a non-blocking socket fails with WSAEWOULDBLOCK while the connection is under way;
+    // FD_CONNECT then tells how it ended.
+    virtual int connect(TSocket s, const SockAddrIn& name, int nameLen) = 0;
     virtual int shutdown(TSocket s, int how) = 0;
     virtual int closesocket(TSocket s) = 0;
     virtual int ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp) = 0;

@@ -1,4 +1,5 @@
 #include "tests/support/LoopbackClient.h"
+#include "tests/support/RunningEcho.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -43,68 +44,6 @@ std::string Echo(int s, const std::string& text) {
     }
     return back;
 }
-
-// A running sockecho, started on a free port; another program may take the port between the
-// look and the start, so a start that cannot bind tries another.
-class RunningEcho {
-public:
-    explicit RunningEcho(QStringList options) {
-        const bool quiet = options.contains("--quiet");
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            port = FreePort();
-            process.start(SOCKECHO_PATH, QStringList{"--port", QString::number(port)} + options);
-            if (quiet ? WaitForListening() : WaitForOutput("Listen: Listening Started")) {
-                return;
-            }
-            process.waitForFinished(Deadline);
-        }
-        ADD_FAILURE() << "sockecho did not start listening";
-    }
-
-    ~RunningEcho() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(Deadline);
-        }
-    }
-
-    // A quiet server says nothing: it listens once a client can connect.
-    bool WaitForListening() {
-        QDeadlineTimer deadline(Deadline);
-        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            if (const int s = Connect(port); s >= 0) {
-                ::close(s);
-                return true;
-            }
-            process.waitForFinished(20);
-        }
-        return false;
-    }
-
-    bool WaitForOutput(const QByteArray& line) {
-        while (!output.contains(line + "\n")) {
-            if (process.state() == QProcess::NotRunning && !process.bytesAvailable()) {
-                return false;
-            }
-            if (!process.waitForReadyRead(Deadline) && !process.bytesAvailable()) {
-                return false;
-            }
-            output += process.readAllStandardOutput();
-        }
-        return true;
-    }
-
-    int Stop(int signal) {
-        ::kill(pid_t(process.processId()), signal);
-        EXPECT_TRUE(process.waitForFinished(Deadline));
-        output += process.readAllStandardOutput();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-
-    QProcess process;
-    QByteArray output;
-    std::uint16_t port = 0;
-};
 
 } // namespace
 

@@ -195,9 +195,9 @@ TEST(SockLoopback, DatagramsGoToTheHostAndPortNamedAndReportTheirSender) {
     TSock sock(nullptr);
     sock.SetSocketType(stDatagram);
     sock.SetBlockingTimeout(5);
-    sock.Attach(BoundUdpSocket(ownPort).Release());
     Fd peer = BoundUdpSocket(peerPort);
     sock.SetPortName(std::to_string(peerPort));
+    sock.Attach(BoundUdpSocket(ownPort).Release());
 
     EXPECT_TRUE(sock.SendDatagram(std::string("one\0two", 7), "127.0.0.1"));
     EXPECT_TRUE(sock.Send("three"));

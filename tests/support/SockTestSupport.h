@@ -21,6 +21,7 @@ public:
     MOCK_METHOD(int, bind, (TSocket, const SockAddrIn&, int), (override));
     MOCK_METHOD(int, listen, (TSocket, int), (override));
     MOCK_METHOD(TSocket, accept, (TSocket, SockAddrIn*, int*), (override));
+    MOCK_METHOD(int, connect, (TSocket, const SockAddrIn&, int), (override));
     MOCK_METHOD(int, shutdown, (TSocket, int), (override));
     MOCK_METHOD(int, closesocket, (TSocket), (override));
     MOCK_METHOD(int, ioctlsocket, (TSocket, std::uint32_t, std::uint32_t*), (override));

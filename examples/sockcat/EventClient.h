@@ -1,0 +1,39 @@
+#pragma once
+
+#include "examples/sockcat/CatOptions.h"
+#include "examples/sockcat/Console.h"
+#include "sock/Sock.h"
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace zintra {
+
+// sockcat without blocking calls: the component's events and a notifier on standard input
+// drive everything from the event loop.
+class EventClient : public QObject {
+public:
+    explicit EventClient(const CatOptions& options);
+
+    // Connects (or opens the datagram socket) and runs until the exchange is over; the exit
+    // status.
+    int Run();
+
+private:
+    void InputReady();
+    void InputEnded();
+    void Received();
+    // A failure ends the program with status 1 and its text on standard error.
+    void Fail(const std::string& text);
+    template <typename Step> void Guarded(Step step);
+
+    TSock sock_{nullptr};
+    bool udp_;
+    QSocketNotifier* input_ = nullptr;
+    bool inputEnded_ = false;
+    bool failed_ = false;
+    LineSplitter lines_;
+};
+
+} // namespace zintra

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "tests/support/LoopbackClient.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QStringList>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace zintra {
+
+constexpr int RunningEchoDeadlineMs = 10000;
+
+// A running sockecho (SOCKECHO_PATH), started on a free port; another program may take the port
+// between the look and the start, so a start that cannot bind tries another.
+class RunningEcho {
+public:
+    explicit RunningEcho(QStringList options) {
+        const bool quiet = options.contains("--quiet");
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            port = FreePort();
+            process.start(SOCKECHO_PATH, QStringList{"--port", QString::number(port)} + options);
+            if (quiet ? WaitForListening() : WaitForOutput("Listen: Listening Started")) {
+                return;
+            }
+            process.waitForFinished(RunningEchoDeadlineMs);
+        }
+        ADD_FAILURE() << "sockecho did not start listening";
+    }
+
+    ~RunningEcho() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(RunningEchoDeadlineMs);
+        }
+    }
+
+    // A quiet server says nothing: it listens once a client can connect.
+    bool WaitForListening() {
+        QDeadlineTimer deadline(RunningEchoDeadlineMs);
+        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            if (const int s = Connect(port); s >= 0) {
+                ::close(s);
+                return true;
+            }
+            process.waitForFinished(20);
+        }
+        return false;
+    }
+
+    bool WaitForOutput(const QByteArray& line) {
+        while (!output.contains(line + "\n")) {
+            if (process.state() == QProcess::NotRunning && !process.bytesAvailable()) {
+                return false;
+            }
+            if (!process.waitForReadyRead(RunningEchoDeadlineMs) && !process.bytesAvailable()) {
+                return false;
+            }
+            output += process.readAllStandardOutput();
+        }
+        return true;
+    }
+
+    int Stop(int signal) {
+        ::kill(pid_t(process.processId()), signal);
+        EXPECT_TRUE(process.waitForFinished(RunningEchoDeadlineMs));
+        output += process.readAllStandardOutput();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QProcess process;
+    QByteArray output;
+    std::uint16_t port = 0;
+};
+
+} // namespace zintra
