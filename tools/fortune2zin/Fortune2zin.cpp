@@ -37,7 +37,7 @@ int RunFortune2zin(const std::vector<std::string>& args, std::ostream& out, std:
     FortuneOptions options;
     try {
         options = ParseFortuneCommandLine(args);
-    } catch (const FortuneUsageError& error) {
+    } catch (const UsageError& error) {
         err << "fortune2zin: " << error.what() << '\n' << kFortuneUsageLine << '\n';
         return kFortuneUsageError;
     }

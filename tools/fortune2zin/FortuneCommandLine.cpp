@@ -14,7 +14,7 @@ constexpr std::string_view kOrderLine = "@@*NORANDOM";
 std::string LineText(const std::string& option, const std::string& text) {
     std::string line = FortuneEntry(text);
     if (line.empty()) {
-        throw FortuneUsageError(option + " needs a text that is not blank");
+        throw UsageError(option + " needs a text that is not blank");
     }
     return line;
 }
@@ -22,46 +22,27 @@ std::string LineText(const std::string& option, const std::string& text) {
 } // namespace
 
 FortuneOptions ParseFortuneCommandLine(const std::vector<std::string>& args) {
+    const ScannedArguments scanned = ScanArguments(args, {"--title", "--divider", "--last"},
+                                                   "no FILE given", "more than one FILE given");
     FortuneOptions options;
-    std::vector<std::string> paths;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            paths.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return options;
-        }
-        if (arg != "--title" && arg != "--divider" && arg != "--last") {
-            throw FortuneUsageError("unknown option '" + arg + "'");
-        }
-        if (i + 1 == args.size()) {
-            throw FortuneUsageError(arg + " needs a value");
-        }
-        const std::string& value = args[++i];
-        if (arg == "--title") {
-            options.title = LineText(arg, value);
-        } else if (arg == "--last") {
-            options.last = LineText(arg, value);
+    options.help = scanned.help;
+    if (options.help) {
+        return options;
+    }
+    for (const auto& [name, value] : scanned.options) {
+        if (name == "--title") {
+            options.title = LineText(name, value);
+        } else if (name == "--last") {
+            options.last = LineText(name, value);
         } else if (value.find_first_of("\r\n\x1A") != std::string::npos) {
-            throw FortuneUsageError("--divider must stay on one line");
+            throw UsageError("--divider must stay on one line");
         } else {
             options.divider = value;
         }
     }
-    if (paths.size() != 1) {
-        throw FortuneUsageError(paths.empty() ? "no FILE given" : "more than one FILE given");
-    }
-    options.path = paths.front();
+    options.path = scanned.operand;
     if (options.title == kOrderLine) {
-        throw FortuneUsageError("the title cannot be " + std::string(kOrderLine));
+        throw UsageError("the title cannot be " + std::string(kOrderLine));
     }
     if (options.title.empty()) {
         options.title = FortuneEntry(std::filesystem::path(options.path).filename().string());

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <stdexcept>
+#include "tools/common/ArgumentScan.h"
+
 #include <string>
 #include <vector>
 
@@ -16,12 +17,6 @@ struct FortuneOptions {
     std::string title;
     std::string last = "That is all for now.";
     std::string path;
-};
-
-// A command line that fortune2zin cannot run; the text says what is wrong with it.
-class FortuneUsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // The arguments after the program name. "--" ends the options, so a FILE may begin with "-".

@@ -27,42 +27,21 @@ std::uint32_t ParseCount(const std::string& option, const std::string& text) {
 } // namespace
 
 ZincheckOptions ParseCommandLine(const std::vector<std::string>& args) {
+    const ScannedArguments scanned =
+        ScanArguments(args, {"--seed", "--separator", "--ticks"}, "no collection PATH given",
+                      "more than one PATH given");
     ZincheckOptions options;
-    std::vector<std::string> paths;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            paths.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return options;
-        }
-        if (arg != "--seed" && arg != "--separator" && arg != "--ticks") {
-            throw UsageError("unknown option '" + arg + "'");
-        }
-        if (i + 1 == args.size()) {
-            throw UsageError(arg + " needs a value");
-        }
-        const std::string& value = args[++i];
-        if (arg == "--seed") {
-            options.seed = ParseCount(arg, value);
-        } else if (arg == "--ticks") {
-            options.ticks = ParseCount(arg, value);
+    options.help = scanned.help;
+    for (const auto& [name, value] : scanned.options) {
+        if (name == "--seed") {
+            options.seed = ParseCount(name, value);
+        } else if (name == "--ticks") {
+            options.ticks = ParseCount(name, value);
         } else {
             options.separator = value;
         }
     }
-    if (paths.size() != 1) {
-        throw UsageError(paths.empty() ? "no collection PATH given" : "more than one PATH given");
-    }
-    options.path = paths.front();
+    options.path = scanned.operand;
     return options;
 }
 

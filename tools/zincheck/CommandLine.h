@@ -1,8 +1,9 @@
 #pragma once
 
+#include "tools/common/ArgumentScan.h"
+
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,6 @@ struct ZincheckOptions {
     std::string separator = " : ";
     std::optional<std::uint32_t> ticks;
     std::string path;
-};
-
-// A command line that zincheck cannot run; the text says what is wrong with it.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // The arguments after the program name. "--" ends the options, so a PATH may begin with "-".
