@@ -104,6 +104,9 @@ TEST_P(SockEcho, PeersThatResetOrLeaveTheEchoUnreadLeaveNoDescriptor) {
             "/proc/" + std::to_string(echo.process.processId()) + "/fd");
         return std::distance(begin(fds), end(fds));
     };
+    // Counted once an echo shows the server has finished starting, with that peer kept open.
+    const int settled = ConnectWaiting(echo.port);
+    EXPECT_EQ(Echo(settled, "ready"), "ready");
     const auto before = descriptors();
     for (int i = 0; i < 20; ++i) {
         const int s = ConnectWaiting(echo.port);
@@ -123,6 +126,7 @@ TEST_P(SockEcho, PeersThatResetOrLeaveTheEchoUnreadLeaveNoDescriptor) {
         echo.process.waitForFinished(20);
     }
     EXPECT_EQ(descriptors(), before);
+    ::close(settled);
 }
 
 // Every connection of a burst is accepted without the resets and SYN retries of a short queue.
