@@ -108,11 +108,10 @@ void TForm1::ChangeSource1Click() {
     if (!OpenDialog1.Execute(this)) {
         return;
     }
-    Stuff(QFile::encodeName(OpenDialog1.FileName()).toStdString());
-    Load(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+    UseSource(QFile::encodeName(OpenDialog1.FileName()).toStdString());
 }
 
-void TForm1::DropSource(const std::string& path) {
+void TForm1::UseSource(const std::string& path) {
     Stuff(path);
     Load(path);
 }
@@ -177,7 +176,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Loaded once the drop is over, so that the program the file came from is not kept waiting
     // on a long load or an error box.
-    QMetaObject::invokeMethod(this, Guarded([this, file = *path] { DropSource(file); }),
+    QMetaObject::invokeMethod(this, Guarded([this, file = *path] { UseSource(file); }),
                               Qt::QueuedConnection);
 }
 

@@ -54,8 +54,8 @@ public:
     void Load(const std::string& path) { bar_.Load(path); }
     void Timer1Timer() { bar_.Timer1Timer(); }
     void ChangeSource1Click();
-    // A collection dropped on the window: recorded and shown as if chosen in the chooser.
-    void DropSource(const std::string& path);
+    // A collection chosen in the chooser or dropped on the window: recorded, then shown.
+    void UseSource(const std::string& path);
     void Exit1Click();
     void Options1Click();
     void Help1Click();

@@ -13,17 +13,11 @@ constexpr std::string_view kOrderMark = "@@*NORANDOM";
 // How many places ahead the placing loops start fetching from memory.
 constexpr std::int32_t kAhead = 16;
 
-void Prefetch(const void* address) {
+// Asks for `address` ahead of use: to read it, or with kForWriting to write it.
+constexpr int kForWriting = 1;
+template <int Use = 0> void Prefetch(const void* address) {
 #if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
-void PrefetchForWriting(void* address) {
-#if defined(__GNUC__)
-    __builtin_prefetch(address, 1);
+    __builtin_prefetch(address, Use);
 #else
     (void)address;
 #endif
@@ -127,7 +121,7 @@ void Put(std::deque<Offset>& places, const Layout& layout, const DrawnIndices& o
         }
         if (i >= layout.firstEntry && i < layout.last) {
             if (i + kAhead < layout.last) {
-                PrefetchForWriting(out + places[static_cast<std::size_t>(i + kAhead)]);
+                Prefetch<kForWriting>(out + places[static_cast<std::size_t>(i + kAhead)]);
             }
             const std::uint64_t to = places[static_cast<std::size_t>(i)];
             put(to, line);

@@ -28,6 +28,15 @@ const std::string& Collection(std::int32_t entries, bool fileOrder) {
     return slot->second;
 }
 
+// What every load does at the least: each line of the file, read into `line`.
+void ReadEveryLine(const std::string& path, std::string& line) {
+    TextFile file(path);
+    while (!file.Eof()) {
+        file.ReadLine(line);
+        benchmark::DoNotOptimize(line.data());
+    }
+}
+
 void SetFileSize(benchmark::State& state, const std::string& path) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(std::filesystem::file_size(path)));
@@ -38,11 +47,7 @@ void ReadLines(benchmark::State& state) {
     const std::string& path = Collection(static_cast<std::int32_t>(state.range(0)), false);
     std::string line;
     for (auto _ : state) {
-        TextFile file(path);
-        while (!file.Eof()) {
-            file.ReadLine(line);
-            benchmark::DoNotOptimize(line.data());
-        }
+        ReadEveryLine(path, line);
     }
     SetFileSize(state, path);
 }
@@ -56,11 +61,7 @@ void ReadAndDraw(benchmark::State& state) {
     DrawnIndices drawn;
     std::string line;
     for (auto _ : state) {
-        TextFile file(path);
-        while (!file.Eof()) {
-            file.ReadLine(line);
-            benchmark::DoNotOptimize(line.data());
-        }
+        ReadEveryLine(path, line);
         drawn.Clear();
         // The entries are the lines after the divider line and the title.
         drawn.DrawAll(random, 2, entries + 1);

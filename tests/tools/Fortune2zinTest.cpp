@@ -1,28 +1,19 @@
 #include "tools/fortune2zin/Fortune2zin.h"
 
 #include "tests/support/TestFolder.h"
+#include "tests/support/ToolRun.h"
 #include "tools/fortune2zin/FortuneConverter.h"
 #include "tools/zincheck/Zincheck.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace zintra;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Convert(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunFortune2zin(args, out, err);
-    return {status, out.str(), err.str()};
+ToolOutcome Convert(const std::vector<std::string>& args) {
+    return RunTool(RunFortune2zin, args);
 }
 
 TEST(Fortune2zin, WritesDividerTitleOneEntryPerRecordAndLastLine) {
@@ -33,7 +24,8 @@ TEST(Fortune2zin, WritesDividerTitleOneEntryPerRecordAndLastLine) {
         "proverbs", "%\nFirst\n  record\n%\n\n \t\n%\r\nSecond\r\n%\r\n%\nThird, no ending %");
     EXPECT_EQ(Convert({path}).out, "@@*DIV ~ \nproverbs\nFirst record\nSecond\n"
                                    "Third, no ending %\nThat is all for now.\n");
-    const Outcome custom = Convert({"--divider", " | ", "--title", " A  B ", "--last", "C", path});
+    const ToolOutcome custom =
+        Convert({"--divider", " | ", "--title", " A  B ", "--last", "C", path});
     EXPECT_EQ(custom.status, kFortuneConverted);
     EXPECT_EQ(custom.out, "@@*DIV | \nA B\nFirst record\nSecond\nThird, no ending %\nC\n");
 }
@@ -63,19 +55,15 @@ TEST(Fortune2zin, ConvertsDebiansFortunesIntoCollectionsThatLoad) {
             entryBytes += size;
             record.clear();
         }
-        const Outcome converted = Convert({"--divider", " / ", file.path()});
+        const ToolOutcome converted = Convert({"--divider", " / ", file.path()});
         ASSERT_EQ(converted.status, kFortuneConverted) << converted.err;
         EXPECT_EQ(std::ranges::count(converted.out, '\n'), records + 3) << file.path();
 
-        std::ostringstream shown;
-        std::ostringstream failure;
-        ASSERT_EQ(RunZincheck({folder.Write("c.zin", converted.out)}, shown, failure),
-                  kZincheckLoaded)
-            << failure.str();
+        const ToolOutcome shown = RunTool(RunZincheck, {folder.Write("c.zin", converted.out)});
+        ASSERT_EQ(shown.status, kZincheckLoaded) << shown.err;
         // Title, blank, every entry with its divider, and the last line: nothing was cut off.
-        EXPECT_EQ(shown.str().size(), file.path().filename().string().size() + 1 + entryBytes +
-                                          3 * records +
-                                          std::string("That is all for now.\n").size())
+        EXPECT_EQ(shown.out.size(), file.path().filename().string().size() + 1 + entryBytes +
+                                        3 * records + std::string("That is all for now.\n").size())
             << file.path();
     }
     EXPECT_GE(files, 3);
@@ -88,7 +76,7 @@ TEST(Fortune2zin, UnreadableFilesAndWrongCommandLinesSayWhy) {
          {std::pair<std::string, std::string>{"/nowhere/gone", "No such file or directory"},
           {"/tmp", "not a regular file"},
           {"/dev/zero", "not a regular file"}}) {
-        const Outcome outcome = Convert({path});
+        const ToolOutcome outcome = Convert({path});
         EXPECT_EQ(outcome.status, kFortuneUnreadable) << path;
         EXPECT_EQ(outcome.err, "fortune2zin: " + path + ": " + reason + "\n");
     }
@@ -99,7 +87,7 @@ TEST(Fortune2zin, UnreadableFilesAndWrongCommandLinesSayWhy) {
              {{"--title", " \t", "a"}, "--title needs a text that is not blank"},
              {{"--divider", "a\nb", "a"}, "--divider must stay on one line"},
              {{"--title", "@@*NORANDOM", "a"}, "the title cannot be @@*NORANDOM"}}) {
-        const Outcome outcome = Convert(args);
+        const ToolOutcome outcome = Convert(args);
         EXPECT_EQ(outcome.status, kFortuneUsageError) << reason;
         EXPECT_EQ(outcome.err, "fortune2zin: " + reason + "\n" + usage);
     }

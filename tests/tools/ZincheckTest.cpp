@@ -2,26 +2,17 @@
 
 #include "tests/support/MemoryLimit.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/ToolRun.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 
 using namespace zintra;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Zincheck(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunZincheck(args, out, err);
-    return {status, out.str(), err.str()};
+ToolOutcome Zincheck(const std::vector<std::string>& args) {
+    return RunTool(RunZincheck, args);
 }
 
 const std::string kUsage = "usage: zincheck [--seed N] [--separator TEXT] [--ticks K] PATH\n";
@@ -40,7 +31,7 @@ TEST(ZincheckRun, TheSameSeedGivesTheSameOrder) {
         collection += "entry " + std::to_string(i) + "\n";
     }
     const std::string path = folder.Write("c.zin", collection + "Last\n");
-    const Outcome first = Zincheck({"--seed", "4294967295", path});
+    const ToolOutcome first = Zincheck({"--seed", "4294967295", path});
     EXPECT_EQ(first.out, Zincheck({"--seed", "4294967295", path}).out);
     EXPECT_NE(first.out, Zincheck({"--seed", "1", path}).out);
 }
@@ -48,7 +39,7 @@ TEST(ZincheckRun, TheSameSeedGivesTheSameOrder) {
 TEST(ZincheckRun, TicksShowTheBarFromPositionZeroKeepingBlanks) {
     TestFolder folder;
     const std::string path = folder.Write("c.zin", "AB\nC\n");
-    const Outcome outcome = Zincheck({"--ticks", "4", path});
+    const ToolOutcome outcome = Zincheck({"--ticks", "4", path});
     const std::string blanks(55, ' ');
     EXPECT_EQ(outcome.out, blanks + "\n" + blanks + "\n" + std::string(54, ' ') + "A\n" +
                                std::string(53, ' ') + "AB\n");
@@ -57,22 +48,22 @@ TEST(ZincheckRun, TicksShowTheBarFromPositionZeroKeepingBlanks) {
 
 TEST(ZincheckRun, MissingCollectionUsesTheSeparator) {
     TestFolder folder;
-    const Outcome plain = Zincheck({folder.Path("gone.zin")});
+    const ToolOutcome plain = Zincheck({folder.Path("gone.zin")});
     EXPECT_EQ(plain.status, kZincheckLoaded);
     EXPECT_TRUE(plain.out.starts_with("The collection of quotes/jokes")) << plain.out;
     EXPECT_TRUE(plain.out.ends_with("opens. : \n"));
-    const Outcome custom = Zincheck({"--separator", " * ", folder.Path("gone.zin")});
+    const ToolOutcome custom = Zincheck({"--separator", " * ", folder.Path("gone.zin")});
     EXPECT_TRUE(custom.out.ends_with("opens. * \n"));
     EXPECT_EQ(Zincheck({"--separator", "", ""}).out.find(" : "), std::string::npos);
 }
 
 TEST(ZincheckRun, FailuresAreWordedAsTheErrorBoxShowsThem) {
     TestFolder folder;
-    const Outcome empty = Zincheck({folder.Write("empty.zin", "")});
+    const ToolOutcome empty = Zincheck({folder.Write("empty.zin", "")});
     EXPECT_EQ(empty.status, kZincheckFailed);
     EXPECT_EQ(empty.err, "List index out of bounds (0)\n");
     EXPECT_EQ(empty.out, "");
-    const Outcome unreadable = Zincheck({"/proc/self/mem"});
+    const ToolOutcome unreadable = Zincheck({"/proc/self/mem"});
     EXPECT_EQ(unreadable.status, kZincheckFailed);
     EXPECT_EQ(unreadable.err, "I/O error 5.\n");
 }
@@ -81,7 +72,7 @@ TEST(ZincheckRun, SpecialFilesAreMissingAndRunningOutOfMemoryFailsCleanly) {
     TestFolder folder;
     ASSERT_EQ(mkfifo(folder.Path("fifo.zin").c_str(), 0600), 0);
     for (const std::string& path : {folder.Path("fifo.zin"), std::string("/dev/zero")}) {
-        const Outcome special = Zincheck({path});
+        const ToolOutcome special = Zincheck({path});
         EXPECT_EQ(special.status, kZincheckLoaded) << path;
         EXPECT_TRUE(special.out.starts_with("The collection of quotes/jokes")) << path;
     }
@@ -103,7 +94,7 @@ struct UsageCase {
 class ZincheckUsage : public testing::TestWithParam<UsageCase> {};
 
 TEST_P(ZincheckUsage, IsAUsageError) {
-    const Outcome outcome = Zincheck(GetParam().args);
+    const ToolOutcome outcome = Zincheck(GetParam().args);
     EXPECT_EQ(outcome.status, kZincheckUsageError);
     EXPECT_EQ(outcome.err, "zincheck: " + GetParam().reason + "\n" + kUsage);
     EXPECT_EQ(outcome.out, "");
