@@ -8,6 +8,15 @@ void ByteQueue::Append(std::string_view bytes) {
     storage_.append(bytes);
 }
 
+void ByteQueue::AppendOwned(std::string&& bytes) {
+    if (Empty()) {
+        storage_ = std::move(bytes);
+        head_ = 0;
+    } else {
+        Append(std::string_view(bytes));
+    }
+}
+
 void ByteQueue::Prepend(std::string_view bytes) {
     if (bytes.size() <= head_) {
         head_ -= bytes.size();

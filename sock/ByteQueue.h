@@ -16,6 +16,8 @@ public:
     std::string_view View() const { return std::string_view(storage_).substr(head_); }
 
     void Append(std::string_view bytes);
+    // Takes the string's storage over when nothing is held.
+    void AppendOwned(std::string&& bytes);
     // Puts bytes back in front of those held, for a reader that took more than it wanted.
     void Prepend(std::string_view bytes);
     void Drop(std::size_t count);

@@ -317,6 +317,7 @@ int PosixWinSock::closesocket(TSocket s) {
         return Fail(WSAENOTSOCK);
     }
     selections_.End(s);
+    readAhead_.Drop(s);
     return ResultOrFailure(::close(s));
 }
 
@@ -351,7 +352,7 @@ int PosixWinSock::ioctlsocket(TSocket s, std::uint32_t cmd, std::uint32_t* argp)
         if (::ioctl(s, FIONREAD, &waiting) < 0) {
             return FailFromErrno();
         }
-        *argp = std::uint32_t(waiting);
+        *argp = std::uint32_t(std::size_t(waiting) + readAhead_.Held(s));
         return 0;
     }
     return Fail(WSAEINVAL);
@@ -367,6 +368,10 @@ int PosixWinSock::send(TSocket s, const char* buf, int len, int flags) {
 int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
     if (len < 0) {
         return Fail(WSAEINVAL);
+    }
+    if (const int held = readAhead_.Take(s, buf, len, flags & MSG_PEEK); held >= 0) {
+        selections_.Received(s, false);
+        return held;
     }
     const ssize_t result = Resumed([&] { return ::recv(s, buf, len, flags); });
     const int error = errno;
@@ -400,6 +405,11 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
     if (from && (!fromLen || *fromLen < int(sizeof(SockAddrIn)))) {
         return Fail(WSAEFAULT);
     }
+    // A connection's bytes read ahead come first; a connection names no sender.
+    if (const int held = readAhead_.Take(s, buf, len, flags & MSG_PEEK); held >= 0) {
+        selections_.Received(s, false);
+        return held;
+    }
     sockaddr_in peer{};
     iovec area{buf, std::size_t(len)};
     msghdr message{};
@@ -431,8 +441,19 @@ int PosixWinSock::select(int, FdSet* readfds, FdSet* writefds, FdSet* exceptfds,
     if (request.polls.empty() || (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0))) {
         return Fail(WSAEINVAL);
     }
-    if (WaitUntilReady(request.polls, timeout) < 0) {
+    // Bytes read ahead make a socket readable at once.
+    std::vector<std::size_t> held;
+    for (std::size_t i = 0; i < request.polls.size(); ++i) {
+        if (request.named[i].read && readAhead_.Held(request.polls[i].fd) > 0) {
+            held.push_back(i);
+        }
+    }
+    const TimeVal now{0, 0};
+    if (WaitUntilReady(request.polls, held.empty() ? timeout : &now) < 0) {
         return FailFromErrno();
+    }
+    for (const std::size_t i : held) {
+        request.polls[i].revents |= POLLIN;
     }
     return WriteBack(request, readfds, writefds, exceptfds);
 }

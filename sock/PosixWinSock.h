@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sock/PosixReadAhead.h"
 #include "sock/PosixWinSockSelect.h"
 #include "sock/WinSock.h"
 
@@ -46,7 +47,8 @@ private:
     int Sent(TSocket s, int len, ssize_t result);
 
     std::atomic<int> startups_{0};
-    AsyncSelections selections_;
+    ReadAhead readAhead_;
+    AsyncSelections selections_{readAhead_};
 };
 
 // The WinSock number for a POSIX errno value.

@@ -1,5 +1,6 @@
 #include "sock/PosixWinSockSelect.h"
 
+#include "sock/PosixReadAhead.h"
 #include "sock/PosixWinSock.h"
 #include "sock/SockMessage.h"
 
@@ -8,15 +9,21 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <utility>
+#include <vector>
 
 namespace zintra {
 
 namespace {
+
+// How many notifications one notifier's pass sends at once before it posts the rest.
+constexpr int SendBurst = 16;
 
 // After a failed accept the waiting connection is still there; the listener asks again after
 // this pause instead of at once, so running out of descriptors costs no CPU.
@@ -53,23 +60,57 @@ SocketState StateOf(TSocket s) {
 
 } // namespace
 
+// A notification posted to the target's event queue. The selection counts those still waiting
+// there, so that none sent at once overtakes them; the count outlives the selection.
+class QueuedMessage : public TSockMessage {
+public:
+    using Count = std::shared_ptr<std::atomic<int>>;
+
+    QueuedMessage(unsigned msg, TSocket s, std::uint32_t lParam, Count queued)
+        : TSockMessage(msg, s, lParam), queued_(std::move(queued)) {
+        ++*queued_;
+    }
+    QueuedMessage(const QueuedMessage&) = delete;
+    QueuedMessage& operator=(const QueuedMessage&) = delete;
+    ~QueuedMessage() override { --*queued_; }
+
+private:
+    Count queued_;
+};
+
 // The notification state of one socket. Every member runs with the selections' lock held; the
 // notifiers and the timer are made and switched only on the target's thread.
 class AsyncSelection : public QObject {
 public:
-    AsyncSelection(std::mutex& lock, TSocket s, QObject* target, unsigned msg, long mask)
-        : lock_(lock), s_(s), target_(target), msg_(msg), mask_(mask), state_(StateOf(s)) {
+    AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, QObject* target, unsigned msg,
+                   long mask, QueuedMessage::Count queued)
+        : lock_(lock), readAhead_(readAhead), s_(s), target_(target), msg_(msg), mask_(mask),
+          queued_(std::move(queued)), state_(StateOf(s)) {
         moveToThread(target->thread());
         // A new selection of a connected socket reports that it can send.
         writeWanted_ = state_ == SocketState::Connected || state_ == SocketState::Datagram;
     }
 
+    const QueuedMessage::Count& Queued() const { return queued_; }
+
     void Received(bool filled) {
-        if (filled && readHeld_ && BytesWaiting()) {
-            // FD_READ again at once, as WinSock does while bytes wait, instead of a round
-            // through the poller and two notifier switches.
-            Post(FD_READ, 0);
-            return;
+        if (readHeld_ && state_ == SocketState::Connected && !ended_) {
+            if (readAhead_.Held(s_) > 0) {
+                // FD_READ again at once while bytes wait, as WinSock does.
+                Post(FD_READ, 0);
+                return;
+            }
+            // A read that took all it could may have left more behind: within a notifier's
+            // pass, reading on saves a round through the poller. Past the burst, and anywhere
+            // else, the notifier takes over again.
+            const bool full = std::exchange(lastFillFull_, false) || filled;
+            if (full && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst) {
+                readHeld_ = false;
+                ConnectionReadable();
+                if (readHeld_) {
+                    return;
+                }
+            }
         }
         readHeld_ = false;
         RefreshSoon();
@@ -97,10 +138,14 @@ public:
         RefreshSoon();
     }
 
-    // Silences the selection for good and lets it go.
+    // Silences the selection for good and lets it go. Notifications already due still reach
+    // the target, as posted ones do.
     void End() {
         ended_ = true;
-        if (QThread::currentThread() != thread()) {
+        for (const std::uint32_t lParam : std::exchange(due_, {})) {
+            Queue(lParam);
+        }
+        if (!OnOwnThread()) {
             deleteLater();
             return;
         }
@@ -115,7 +160,7 @@ public:
 
     // Brings the notifiers in line with the state, on the target's thread.
     void RefreshSoon() {
-        if (QThread::currentThread() == thread()) {
+        if (OnOwnThread()) {
             Refresh();
             return;
         }
@@ -129,17 +174,8 @@ public:
     }
 
 private:
+    bool OnOwnThread() const { return QThread::currentThread() == thread(); }
     bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
-
-    // Only a connection read on the target's thread: a datagram socket's count is that of one
-    // datagram, and a read elsewhere leaves the re-enabling to Refresh.
-    bool BytesWaiting() const {
-        if (ended_ || state_ != SocketState::Connected || QThread::currentThread() != thread()) {
-            return false;
-        }
-        int waiting = 0;
-        return ::ioctl(s_, FIONREAD, &waiting) == 0 && waiting > 0;
-    }
 
     void Refresh() {
         bool read = false, write = false;
@@ -188,19 +224,47 @@ private:
         if (!notifier && on) {
             notifier = new QSocketNotifier(s_, type, this);
             connect(notifier, &QSocketNotifier::activated, this, [this, ready] {
-                std::lock_guard guard(lock_);
+                std::unique_lock guard(lock_);
                 if (ended_) {
                     return;
                 }
                 inCallback_ = true;
+                sendingAtOnce_ = true;
                 (this->*ready)();
                 Refresh();
-                inCallback_ = false;
+                SendDue(guard);
             });
         }
         if (notifier && notifier->isEnabled() != on) {
             notifier->setEnabled(on);
         }
+    }
+
+    // Sends the due notifications in order, with the lock let go while the target handles
+    // each: it may call the layer, close the socket or destroy itself. What its handling makes
+    // due is sent in the same pass, up to a burst; the rest is posted, so that one busy socket
+    // does not keep the others waiting.
+    void SendDue(std::unique_lock<std::mutex>& guard) {
+        const QPointer<AsyncSelection> alive(this);
+        for (sentInPass_ = 0; !due_.empty();) {
+            const std::uint32_t lParam = due_.front();
+            due_.erase(due_.begin());
+            if (sentInPass_ == SendBurst || *queued_ > 0 || !target_) {
+                Queue(lParam);
+                continue;
+            }
+            ++sentInPass_;
+            guard.unlock();
+            TSockMessage message(msg_, s_, lParam);
+            QCoreApplication::sendEvent(target_, &message);
+            guard.lock();
+            // A nested event loop in the handler may have destroyed an ended selection.
+            if (!alive) {
+                return;
+            }
+        }
+        sendingAtOnce_ = false;
+        inCallback_ = false;
     }
 
     void ReadReady() {
@@ -221,14 +285,15 @@ private:
         }
     }
 
+    // Reading tells data from the peer's close, and the bytes wait in the read-ahead for recv.
     // Data comes before the close behind it: FD_CLOSE only once nothing is left to read, and
     // after the FD_WRITE still owed, which WinSock posts first.
     void ConnectionReadable() {
-        char byte;
-        const ssize_t n = ::recv(s_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        const long n = readAhead_.Fill(s_);
         const int error = errno;
         if (n > 0) {
             readHeld_ = true;
+            lastFillFull_ = std::size_t(n) >= ReadAhead::ChunkSize;
             Post(FD_READ, 0);
         } else if (n == 0 || (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)) {
             peerClosed_ = true;
@@ -260,25 +325,44 @@ private:
         Post(FD_WRITE, 0);
     }
 
+    // On the target's thread, while a notifier's pass sends, the notification joins those due;
+    // otherwise it is posted.
     void Post(int event, int error) {
-        if (mask_ & event && target_) {
-            QCoreApplication::postEvent(
-                target_, new TSockMessage(msg_, s_, TSockMessage::MakeLParam(event, error)));
+        if (!(mask_ & event) || !target_) {
+            return;
+        }
+        const std::uint32_t lParam = TSockMessage::MakeLParam(event, error);
+        if (sendingAtOnce_ && OnOwnThread()) {
+            due_.push_back(lParam);
+        } else {
+            Queue(lParam);
+        }
+    }
+
+    void Queue(std::uint32_t lParam) {
+        if (target_) {
+            QCoreApplication::postEvent(target_, new QueuedMessage(msg_, s_, lParam, queued_));
         }
     }
 
     std::mutex& lock_;
+    ReadAhead& readAhead_;
     const TSocket s_;
     const QPointer<QObject> target_;
     const unsigned msg_;
     const long mask_;
+    const QueuedMessage::Count queued_;
     SocketState state_;
-    bool readHeld_ = false;     // FD_READ or FD_ACCEPT posted and not yet re-enabled
-    bool peerClosed_ = false;   // FD_CLOSE posted: nothing more comes from the peer
-    bool writeWanted_ = false;  // FD_WRITE to be posted once the socket can send
+    bool readHeld_ = false;     // FD_READ or FD_ACCEPT sent and not yet re-enabled
+    bool lastFillFull_ = false; // the read-ahead took a whole chunk: more may wait
+    bool peerClosed_ = false;   // FD_CLOSE sent: nothing more comes from the peer
+    bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
     bool acceptPaused_ = false; // a failed accept waits before the listener asks again
     bool ended_ = false;
-    bool inCallback_ = false;
+    bool inCallback_ = false;    // in a notifier's pass: ending defers the deletion
+    bool sendingAtOnce_ = false; // that pass sends what becomes due
+    int sentInPass_ = 0;
+    std::vector<std::uint32_t> due_;
     QSocketNotifier* reader_ = nullptr;
     QSocketNotifier* writer_ = nullptr;
     QTimer* retry_ = nullptr;
@@ -286,15 +370,23 @@ private:
 
 void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
     std::lock_guard guard(lock_);
+    AsyncSelection* previous = nullptr;
     if (const auto it = selections_.find(s); it != selections_.end()) {
-        AsyncSelection* previous = it->second;
+        previous = it->second;
         selections_.erase(it);
+    }
+    // The count outlives the previous selection, which may be deleted as it ends.
+    QueuedMessage::Count queued =
+        previous ? previous->Queued() : std::make_shared<std::atomic<int>>(0);
+    if (previous) {
         previous->End();
     }
     if (mask == 0) {
         return;
     }
-    auto* selection = new AsyncSelection(lock_, s, target, msg, mask);
+    // Notifications the previous selection posted still count: none overtakes them.
+    auto* selection =
+        new AsyncSelection(lock_, readAhead_, s, target, msg, mask, std::move(queued));
     selections_.emplace(s, selection);
     selection->RefreshSoon();
 }

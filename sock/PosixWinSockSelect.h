@@ -8,15 +8,20 @@
 namespace zintra {
 
 class AsyncSelection;
+class ReadAhead;
 
 // WSAAsyncSelect on POSIX sockets. Each selected socket gets socket notifiers on its target's
-// thread that post its events as TSockMessage, under WinSock's re-enabling rules: once posted,
-// an event is not posted again until the call that re-enables it (recv or recvfrom for FD_READ,
+// thread that send its events as TSockMessage, under WinSock's re-enabling rules: once sent, an
+// event is not sent again until the call that re-enables it (recv or recvfrom for FD_READ,
 // accept for FD_ACCEPT, a send that would block for FD_WRITE). The notifiers are off while an
 // event is outstanding, so nothing spins while the application has not answered.
+//
+// A notification reaches the target from the notifier's own pass of the event loop, unless
+// one of the socket's earlier notifications still waits in the target's event queue: then it is
+// posted behind it. A connection's data is read into the read-ahead as it is noticed.
 class AsyncSelections {
 public:
-    AsyncSelections() = default;
+    explicit AsyncSelections(ReadAhead& readAhead) : readAhead_(readAhead) {}
     AsyncSelections(const AsyncSelections&) = delete;
     AsyncSelections& operator=(const AsyncSelections&) = delete;
 
@@ -26,7 +31,7 @@ public:
     void End(TSocket s);
 
     // The re-enabling calls, each told after it was made. filled: the read took all it asked
-    // for, so more may wait.
+    // for from the socket, so more may wait.
     void Received(TSocket s, bool filled);
     // failed: accept took no connection, though one waits; asking again at once would spin.
     void Accepted(TSocket s, bool failed);
@@ -38,6 +43,7 @@ public:
 private:
     template <typename Change> void Update(TSocket s, Change change);
 
+    ReadAhead& readAhead_;
     std::mutex lock_;
     std::unordered_map<TSocket, AsyncSelection*> selections_;
 };

@@ -122,6 +122,9 @@ public:
     std::uint16_t LookupPort(const std::string& name);
 
     bool Send(std::string_view data);
+    // The same; bytes that must wait in OutBuffer are taken over rather than copied.
+    bool Send(std::string&& data);
+    bool Send(const char* data) { return Send(std::string_view(data)); }
     // count: bytes wanted, -1 for all there are.
     std::string Receive(std::int32_t count);
     bool SendDatagram(std::string_view data, const std::string& host);
@@ -181,6 +184,8 @@ private:
     // Waits, as BlockingTimeout says (or not at all when polling), for something to read.
     bool WaitReadable(bool poll);
     std::string ReceiveBlockingStream(int readSize);
+    // owned: the caller's string behind data, which OutBuffer may take over.
+    bool SendOrQueue(std::string_view data, std::string* owned);
     void SendBlocking(std::string_view data);
 
     SockAddrIn destAddr_;

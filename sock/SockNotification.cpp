@@ -134,7 +134,7 @@ void TSock::ReadNotified() {
 void TSock::WriteNotified() {
     const Lifetime::Watch alive = lifetime_.Observe();
     if (!outBuffer_.Empty()) {
-        Send({});
+        Send(std::string_view());
         if (!alive.Alive()) {
             return;
         }

@@ -16,6 +16,14 @@ int CallLength(std::size_t size) {
 } // namespace
 
 bool TSock::Send(std::string_view data) {
+    return SendOrQueue(data, nullptr);
+}
+
+bool TSock::Send(std::string&& data) {
+    return SendOrQueue(data, &data);
+}
+
+bool TSock::SendOrQueue(std::string_view data, std::string* owned) {
     if (socketHandle_ == INVALID_SOCKET) {
         throw ESockException("Send - Socket Not Connected");
     }
@@ -39,7 +47,11 @@ bool TSock::Send(std::string_view data) {
         }
         return true;
     }
-    outBuffer_.Append(data);
+    if (owned) {
+        outBuffer_.AppendOwned(std::move(*owned));
+    } else {
+        outBuffer_.Append(data);
+    }
     if (outBuffer_.Empty()) {
         return true;
     }

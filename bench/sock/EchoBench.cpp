@@ -1,10 +1,11 @@
-// sockecho, non-blocking and blocking, against the floor (echo_floor on plain poll) and the
-// Qt Network echo (qt_echo), with one load generator: bulk throughput with 1 client and with 50
-// clients, and round trips of 100-byte messages with 10 clients. Every figure is also given as
-// a ratio of the floor's and of the Qt echo's.
-//   echo_bench                  the full table
-//   echo_bench --before DIR     adds the rows of the sockecho built in DIR, to compare builds
-//   echo_bench --port PORT      only loads an echo server already listening on PORT (profiling)
+// sockecho, non-blocking and blocking, against the floor (echo_floor on plain poll), a thread
+// per connection (echo_threads) and the Qt Network echo (qt_echo), with one load generator: bulk
+// throughput with 1 client and with 50 clients, and round trips of 100-byte messages with 10
+// clients. Every figure is also given as a ratio of the floor's and of the Qt echo's.
+//   echo_bench                     the full table
+//   echo_bench --before DIR        adds the rows of the sockecho built in DIR, to compare builds
+//   echo_bench --port PORT [LOAD]  only loads an echo server already listening on PORT, with
+//                                  every load or one (bulk1, bulk50, trips), for a profiler
 
 #include "tests/support/LoopbackClient.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -27,6 +29,9 @@ namespace zintra {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Each figure is the best of this many runs.
+constexpr int Runs = 5;
 
 // A connected client that sends small messages at once.
 int ConnectNoDelay(std::uint16_t port) {
@@ -135,48 +140,60 @@ struct Figures {
     double bulk1 = 0, bulk50 = 0, trips = 0;
 };
 
-// The machine may be shared: each figure is the best of three runs.
-Figures Load(std::uint16_t port) {
-    Figures figures;
-    for (int run = 0; run < 3; ++run) {
-        figures.bulk1 = std::max(figures.bulk1, Bulk(port, 1, 300'000'000));
-        figures.bulk50 = std::max(figures.bulk50, Bulk(port, 50, 6'000'000));
-        figures.trips =
-            std::max(figures.trips, RoundTrips(port, 10, std::chrono::milliseconds(1000)));
+// One run of the loads (all, or the one named), each figure kept when it beats the best so far.
+void LoadOnce(std::uint16_t port, Figures& best, const QString& only = {}) {
+    if (only.isEmpty() || only == "bulk1") {
+        best.bulk1 = std::max(best.bulk1, Bulk(port, 1, 300'000'000));
     }
-    return figures;
+    if (only.isEmpty() || only == "bulk50") {
+        best.bulk50 = std::max(best.bulk50, Bulk(port, 50, 6'000'000));
+    }
+    if (only.isEmpty() || only == "trips") {
+        best.trips = std::max(best.trips, RoundTrips(port, 10, std::chrono::milliseconds(1000)));
+    }
 }
 
-Figures Measure(const QString& program, QStringList arguments, bool portAsOption) {
-    const std::uint16_t port = FreePort();
-    arguments = portAsOption ? QStringList{"--port", QString::number(port)} + arguments
-                             : QStringList{QString::number(port)};
-    QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(program, arguments);
-    if (!server.waitForStarted()) {
-        std::fprintf(stderr, "cannot start %s\n", qPrintable(program));
-        return {};
+// An echo server of the table, listening on a port of its own while the benchmark runs.
+class Server {
+public:
+    Server(std::string name, const QString& program, QStringList arguments, bool portAsOption)
+        : name_(std::move(name)), port_(FreePort()) {
+        arguments = portAsOption ? QStringList{"--port", QString::number(port_)} + arguments
+                                 : QStringList{QString::number(port_)};
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(program, arguments);
+        if (!process_.waitForStarted()) {
+            std::fprintf(stderr, "cannot start %s\n", qPrintable(program));
+            return;
+        }
+        int probe;
+        while ((probe = ConnectNoDelay(port_)) < 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::close(probe);
     }
-    int probe;
-    while ((probe = ConnectNoDelay(port)) < 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+    ~Server() {
+        process_.terminate();
+        process_.waitForFinished();
     }
-    ::close(probe);
-    const Figures figures = Load(port);
-    server.terminate();
-    server.waitForFinished();
-    return figures;
-}
 
-struct Row {
-    std::string name;
-    Figures figures;
+    const std::string& Name() const { return name_; }
+    bool Running() const { return process_.state() == QProcess::Running; }
+    std::uint16_t Port() const { return port_; }
+    Figures& Best() { return best_; }
+
+private:
+    std::string name_;
+    std::uint16_t port_;
+    QProcess process_;
+    Figures best_;
 };
 
-void PrintTable(const std::vector<Row>& rows) {
-    const Figures& floor = rows[0].figures;
-    const Figures& qt = rows[1].figures;
+void PrintTable(std::vector<std::unique_ptr<Server>>& servers) {
+    const Figures& floor = servers[0]->Best();
+    const Figures& qt = servers[2]->Best();
     std::printf("%-30s %22s %22s %22s\n", "", "1 client bulk", "50 clients bulk",
                 "10 x 100 B round trips");
     std::printf("%-30s %22s %22s %22s\n", "server", "MB/s  floor   Qt", "MB/s  floor   Qt",
@@ -185,9 +202,9 @@ void PrintTable(const std::vector<Row>& rows) {
         std::printf(" %8.0f %6.2f %6.2f", value, floorValue > 0 ? value / floorValue : 0,
                     qtValue > 0 ? value / qtValue : 0);
     };
-    for (const Row& row : rows) {
-        const Figures& f = row.figures;
-        std::printf("%-30s", row.name.c_str());
+    for (const auto& server : servers) {
+        const Figures& f = server->Best();
+        std::printf("%-30s", server->Name().c_str());
         cell(f.bulk1, floor.bulk1, qt.bulk1);
         cell(f.bulk50, floor.bulk50, qt.bulk50);
         cell(f.trips, floor.trips, qt.trips);
@@ -205,24 +222,41 @@ int main(int argc, char** argv) {
     using namespace zintra;
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() == 2 && arguments[0] == "--port") {
-        const Figures f = Load(std::uint16_t(arguments[1].toUShort()));
+    if ((arguments.size() == 2 || arguments.size() == 3) && arguments[0] == "--port") {
+        Figures f;
+        for (int run = 0; run < Runs; ++run) {
+            LoadOnce(std::uint16_t(arguments[1].toUShort()), f, arguments.value(2));
+        }
         std::printf("1 client %.0f MB/s, 50 clients %.0f MB/s, %.0f round trips/s\n", f.bulk1,
                     f.bulk50, f.trips);
         return 0;
     }
-    std::vector<Row> rows{
-        {"floor (poll)", Measure(ECHO_FLOOR_PATH, {}, false)},
-        {"Qt echo (QTcpServer)", Measure(QT_ECHO_PATH, {}, false)},
-        {"sockecho", Measure(SOCKECHO_PATH, {"--quiet"}, true)},
-        {"sockecho --blocking", Measure(SOCKECHO_PATH, {"--quiet", "--blocking"}, true)},
+    std::vector<std::unique_ptr<Server>> servers;
+    servers.push_back(
+        std::make_unique<Server>("floor (poll)", ECHO_FLOOR_PATH, QStringList{}, false));
+    servers.push_back(
+        std::make_unique<Server>("threads (blocking)", ECHO_THREADS_PATH, QStringList{}, false));
+    servers.push_back(
+        std::make_unique<Server>("Qt echo (QTcpServer)", QT_ECHO_PATH, QStringList{}, false));
+    const auto addSockecho = [&servers](const std::string& suffix, const QString& program) {
+        servers.push_back(
+            std::make_unique<Server>("sockecho" + suffix, program, QStringList{"--quiet"}, true));
+        servers.push_back(std::make_unique<Server>("sockecho --blocking" + suffix, program,
+                                                   QStringList{"--quiet", "--blocking"}, true));
     };
+    addSockecho("", SOCKECHO_PATH);
     if (arguments.size() == 2 && arguments[0] == "--before") {
-        const QString before = arguments[1] + "/sockecho";
-        rows.push_back({"sockecho (before)", Measure(before, {"--quiet"}, true)});
-        rows.push_back(
-            {"sockecho --blocking (before)", Measure(before, {"--quiet", "--blocking"}, true)});
+        addSockecho(" (before)", arguments[1] + "/sockecho");
     }
-    PrintTable(rows);
+    // Every server takes its turn in every run, so that a slow spell of a shared machine does
+    // not fall on one of them alone.
+    for (int run = 0; run < Runs; ++run) {
+        for (const auto& server : servers) {
+            if (server->Running()) {
+                LoadOnce(server->Port(), server->Best());
+            }
+        }
+    }
+    PrintTable(servers);
     return 0;
 }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "sock/WinSock.h"
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace zintra {
+
+// Bytes taken from connections ahead of the application's recv. Telling data from the peer's
+// close needs a read; reading for real, rather than peeking, saves the second call, and the
+// bytes wait here until recv asks for them. recv, FIONREAD and select see them before the
+// socket's own. Any thread may ask; each socket holds at most one chunk, and only while bytes
+// are left.
+class ReadAhead {
+public:
+    static constexpr std::size_t ChunkSize = 65536;
+
+    // One read of at most ChunkSize from s into its store, which must be empty: the bytes
+    // read, 0 once the peer has closed, or -1 with errno set.
+    long Fill(TSocket s);
+    // Hands out up to len held bytes (leaving them held when peeking): the count, or -1 when s
+    // holds none and the read goes to the socket.
+    int Take(TSocket s, char* buf, int len, bool peek);
+    std::size_t Held(TSocket s);
+    // The socket closes: what it held is gone.
+    void Drop(TSocket s);
+
+private:
+    struct Store {
+        std::unique_ptr<char[]> bytes;
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+
+    std::mutex lock_;
+    std::unordered_map<TSocket, Store> stores_;
+};
+
+} // namespace zintra
