@@ -1,7 +1,10 @@
+#include "sock/PosixReadAhead.h"
 #include "sock/SockMessage.h"
 #include "tests/support/SockTestSupport.h"
 
 #include <QCoreApplication>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -20,10 +23,11 @@ std::ostream& operator<<(std::ostream& out, const Notification& n) {
     return out << "{" << n.event << ", " << n.error << "}";
 }
 
-// A window that records the notifications it is sent.
+// A window that records the notifications it is sent, and may answer FD_READ.
 class Recorder : public QObject {
 public:
     std::vector<Notification> received;
+    std::function<void()> onRead;
 
     bool event(QEvent* e) override {
         auto* message = dynamic_cast<TSockMessage*>(e);
@@ -31,6 +35,9 @@ public:
             return QObject::event(e);
         }
         received.push_back({int(message->LParam & 0xFFFF), int(message->LParam >> 16)});
+        if (onRead && received.back().event == FD_READ) {
+            onRead();
+        }
         return true;
     }
 };
@@ -61,6 +68,12 @@ protected:
         EXPECT_TRUE(PumpUntil([&] { return window_.received.size() >= count; }));
         PumpFor(150);
         return std::exchange(window_.received, {});
+    }
+
+    std::size_t Pending(TSocket s) {
+        std::uint32_t count = 0;
+        layer_.ioctlsocket(s, WsFionread, &count);
+        return count;
     }
 
     int Recv(TSocket s, int len) {
@@ -94,6 +107,62 @@ TEST_F(AsyncSelect, FullReadsAreFollowedByReadOnlyWhileBytesRemain) {
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
     EXPECT_EQ(Recv(s, 32768), 32768);
     EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CLOSE, 0}}));
+}
+
+// The bytes a notification read ahead are the socket's for every call that asks, even once the
+// socket blocks again.
+TEST_F(AsyncSelect, BytesReadAheadCountForFionreadSelectPeekAndABlockingRecv) {
+    TcpPair pair = MakeTcpPair();
+    const TSocket s = pair.server.Get();
+    Select(s, FD_READ);
+    WriteAll(pair.client.Get(), "0123456789");
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_READ, 0}}));
+    std::uint32_t waiting = 0;
+    EXPECT_EQ(layer_.ioctlsocket(s, WsFionread, &waiting), 0);
+    EXPECT_EQ(waiting, 10u);
+    FdSet readable;
+    readable.Add(s);
+    const TimeVal noWait{0, 0};
+    EXPECT_EQ(layer_.select(0, &readable, nullptr, nullptr, &noWait), 1);
+    std::string bytes(20, '\0');
+    EXPECT_EQ(layer_.recv(s, bytes.data(), 4, MSG_PEEK), 4);
+    Select(s, 0);
+    std::uint32_t blocking = 0;
+    ASSERT_EQ(layer_.ioctlsocket(s, WsFionbio, &blocking), 0);
+    ASSERT_EQ(layer_.recv(s, bytes.data(), 20, 0), 10);
+    EXPECT_EQ(bytes.substr(0, 10), "0123456789");
+}
+
+// Reading in the handler, a whole chunk read ahead is followed by reading on, and once the socket
+// is empty the notifier takes over and notices what comes later.
+TEST_F(AsyncSelect, AHandlerThatReadsGetsAWholeChunkAndLaterBytes) {
+    TcpPair pair = MakeTcpPair();
+    const TSocket s = pair.server.Get();
+    constexpr std::size_t Waiting = ReadAhead::ChunkSize;
+    std::size_t taken = 0;
+    window_.onRead = [&] { taken += std::size_t(std::max(Recv(s, 32768), 0)); };
+    WriteAll(pair.client.Get(), std::string(Waiting, 'r'));
+    ASSERT_TRUE(PumpUntil([&] { return Pending(s) == Waiting; }));
+    Select(s, FD_READ);
+    EXPECT_TRUE(PumpUntil([&] { return taken == Waiting; }));
+    WriteAll(pair.client.Get(), "later");
+    EXPECT_TRUE(PumpUntil([&] { return taken == Waiting + 5; }));
+}
+
+// A socket that always has more is served a burst at a time: the event loop goes on turning.
+TEST_F(AsyncSelect, ASocketThatAlwaysHasMoreLeavesTheEventLoopTurning) {
+    TcpPair pair = MakeTcpPair();
+    const TSocket s = pair.server.Get();
+    constexpr std::size_t Waiting = ReadAhead::ChunkSize;
+    std::size_t taken = 0;
+    window_.onRead = [&] { taken += std::size_t(std::max(Recv(s, 10), 0)); };
+    WriteAll(pair.client.Get(), std::string(Waiting, 'f'));
+    ASSERT_TRUE(PumpUntil([&] { return Pending(s) == Waiting; }));
+    Select(s, FD_READ);
+    std::size_t takenWhenTimerRan = Waiting;
+    QTimer::singleShot(1, [&] { takenWhenTimerRan = taken; });
+    EXPECT_TRUE(PumpUntil([&] { return taken == Waiting; }));
+    EXPECT_LT(takenWhenTimerRan, Waiting / 2);
 }
 
 TEST_F(AsyncSelect, CloseFollowsTheDataBeforeItOnceItIsRead) {
