@@ -8,15 +8,27 @@
 namespace zintra {
 
 long ReadAhead::Fill(TSocket s) {
+    if (const std::size_t held = Held(s); held > 0) {
+        return long(held);
+    }
     auto bytes = std::make_unique_for_overwrite<char[]>(ChunkSize);
     ssize_t result;
     do {
         result = ::recv(s, bytes.get(), ChunkSize, MSG_DONTWAIT);
     } while (result < 0 && errno == EINTR);
-    if (result > 0) {
-        std::lock_guard guard(lock_);
-        stores_[s] = Store{std::move(bytes), 0, std::size_t(result)};
+    if (result <= 0) {
+        return long(result);
     }
+    // A short read keeps only what it holds: a connection whose bytes wait unread keeps at
+    // most four times their size.
+    const std::size_t count = std::size_t(result);
+    if (count < ChunkSize / 4) {
+        auto fitted = std::make_unique_for_overwrite<char[]>(count);
+        std::memcpy(fitted.get(), bytes.get(), count);
+        bytes = std::move(fitted);
+    }
+    std::lock_guard guard(lock_);
+    stores_[s] = Store{std::move(bytes), 0, count};
     return long(result);
 }
 

@@ -18,8 +18,9 @@ class ReadAhead {
 public:
     static constexpr std::size_t ChunkSize = 65536;
 
-    // One read of at most ChunkSize from s into its store, which must be empty: the bytes
-    // read, 0 once the peer has closed, or -1 with errno set.
+    // One read of at most ChunkSize from s into its store: the bytes read, 0 once the peer has
+    // closed, or -1 with errno set. A store that still holds bytes is not read into again: their
+    // count is returned.
     long Fill(TSocket s);
     // Hands out up to len held bytes (leaving them held when peeking): the count, or -1 when s
     // holds none and the read goes to the socket.
