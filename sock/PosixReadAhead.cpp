@@ -11,24 +11,29 @@ long ReadAhead::Fill(TSocket s) {
     if (const std::size_t held = Held(s); held > 0) {
         return long(held);
     }
-    auto bytes = std::make_unique_for_overwrite<char[]>(ChunkSize);
+    Chunk bytes = TakeSpare();
     ssize_t result;
     do {
         result = ::recv(s, bytes.get(), ChunkSize, MSG_DONTWAIT);
     } while (result < 0 && errno == EINTR);
-    if (result <= 0) {
-        return long(result);
-    }
+    const int error = errno;
+    const std::size_t count = std::size_t(std::max<ssize_t>(result, 0));
+    std::lock_guard guard(lock_);
+    Store store{std::move(bytes), 0, count, true};
     // A short read keeps only what it holds: a connection whose bytes wait unread keeps at
     // most four times their size.
-    const std::size_t count = std::size_t(result);
-    if (count < ChunkSize / 4) {
-        auto fitted = std::make_unique_for_overwrite<char[]>(count);
-        std::memcpy(fitted.get(), bytes.get(), count);
-        bytes = std::move(fitted);
+    if (count > 0 && count < ChunkSize / 4) {
+        Chunk fitted = std::make_unique_for_overwrite<char[]>(count);
+        std::memcpy(fitted.get(), store.bytes.get(), count);
+        Release(store);
+        store = Store{std::move(fitted), 0, count, false};
     }
-    std::lock_guard guard(lock_);
-    stores_[s] = Store{std::move(bytes), 0, count};
+    if (count > 0) {
+        stores_[s] = std::move(store);
+    } else {
+        Release(store);
+    }
+    errno = error;
     return long(result);
 }
 
@@ -44,6 +49,7 @@ int ReadAhead::Take(TSocket s, char* buf, int len, bool peek) {
         std::memcpy(buf, store.bytes.get() + store.begin, count);
     }
     if (!peek && (store.begin += count) == store.end) {
+        Release(store);
         stores_.erase(it);
     }
     return int(count);
@@ -57,7 +63,30 @@ std::size_t ReadAhead::Held(TSocket s) {
 
 void ReadAhead::Drop(TSocket s) {
     std::lock_guard guard(lock_);
-    stores_.erase(s);
+    if (const auto it = stores_.find(s); it != stores_.end()) {
+        Release(it->second);
+        stores_.erase(it);
+    }
+}
+
+ReadAhead::Chunk ReadAhead::TakeSpare() {
+    {
+        std::lock_guard guard(lock_);
+        if (!spares_.empty()) {
+            Chunk spare = std::move(spares_.back());
+            spares_.pop_back();
+            return spare;
+        }
+    }
+    return std::make_unique_for_overwrite<char[]>(ChunkSize);
+}
+
+// With the lock held.
+void ReadAhead::Release(Store& store) {
+    if (store.whole && spares_.size() < SpareChunks) {
+        spares_.push_back(std::move(store.bytes));
+    }
+    store.bytes.reset();
 }
 
 } // namespace zintra

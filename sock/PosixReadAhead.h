@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace zintra {
 
@@ -13,7 +14,8 @@ namespace zintra {
 // close needs a read; reading for real, rather than peeking, saves the second call, and the
 // bytes wait here until recv asks for them. recv, FIONREAD and select see them before the
 // socket's own. Any thread may ask; each socket holds at most one chunk, and only while bytes
-// are left.
+// are left. Emptied chunks are kept for the next reads, a few of them, so that a busy connection
+// does not allocate for every read.
 class ReadAhead {
 public:
     static constexpr std::size_t ChunkSize = 65536;
@@ -30,14 +32,22 @@ public:
     void Drop(TSocket s);
 
 private:
+    using Chunk = std::unique_ptr<char[]>;
     struct Store {
-        std::unique_ptr<char[]> bytes;
+        Chunk bytes;
         std::size_t begin = 0;
         std::size_t end = 0;
+        bool whole = false; // bytes is a chunk of ChunkSize
     };
+
+    static constexpr std::size_t SpareChunks = 4;
+
+    Chunk TakeSpare();
+    void Release(Store& store);
 
     std::mutex lock_;
     std::unordered_map<TSocket, Store> stores_;
+    std::vector<Chunk> spares_;
 };
 
 } // namespace zintra
