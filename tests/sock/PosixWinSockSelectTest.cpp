@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -163,6 +164,21 @@ TEST_F(AsyncSelect, ASocketThatAlwaysHasMoreLeavesTheEventLoopTurning) {
     QTimer::singleShot(1, [&] { takenWhenTimerRan = taken; });
     EXPECT_TRUE(PumpUntil([&] { return taken == Waiting; }));
     EXPECT_LT(takenWhenTimerRan, Waiting / 2);
+}
+
+// Past a burst the next FD_READ is posted; the FD_WRITE noticed after it in the same pass is
+// posted behind it rather than sent ahead.
+TEST_F(AsyncSelect, NothingOvertakesANotificationPostedBeforeIt) {
+    TcpPair pair = MakeTcpPair();
+    const TSocket s = pair.server.Get();
+    window_.onRead = [&] { Recv(s, 10); };
+    WriteAll(pair.client.Get(), std::string(1000, 'o'));
+    ASSERT_TRUE(PumpUntil([&] { return Pending(s) == 1000; }));
+    Select(s, FD_READ | FD_WRITE);
+    ASSERT_TRUE(PumpUntil([&] { return window_.received.size() == 101; }));
+    const auto write = std::ranges::find(window_.received, Notification{FD_WRITE, 0});
+    const auto position = write - window_.received.begin();
+    EXPECT_TRUE(position == 0 || position > 16) << "FD_WRITE at " << position;
 }
 
 TEST_F(AsyncSelect, CloseFollowsTheDataBeforeItOnceItIsRead) {

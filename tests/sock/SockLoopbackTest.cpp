@@ -190,6 +190,27 @@ TEST(SockLoopback, NonBlockingSendQueuesWhatTheSocketCannotTake) {
     EXPECT_TRUE(peer.get() == data);
 }
 
+// A moved string is queued without a copy, yet the report before its send still finds it in
+// OutBuffer, and what that report's handler sends goes out after it.
+TEST(SockLoopback, AMovedStringIsQueuedBeforeItsReportAndGoesOutFirst) {
+    TcpPair pair = MakeTcpPair();
+    TSock sock(nullptr);
+    sock.Attach(pair.server.Release());
+    std::size_t queuedWhenReported = 0;
+    sock.OnInfo = [&](QObject*, TSocketInfo kind, const std::string&) {
+        if (kind == siSend && queuedWhenReported == 0) {
+            queuedWhenReported = sock.OutBuffer().Size();
+            sock.Send(" and after");
+        }
+    };
+    std::string first = "first";
+    EXPECT_TRUE(sock.Send(std::move(first)));
+    sock.OnInfo = nullptr;
+    sock.Close();
+    EXPECT_EQ(queuedWhenReported, 5u);
+    EXPECT_EQ(ReadUntilClosed(pair.client.Get()), "first and after");
+}
+
 TEST(SockLoopback, DatagramsGoToTheHostAndPortNamedAndReportTheirSender) {
     std::uint16_t ownPort = 0, peerPort = 0;
     TSock sock(nullptr);
