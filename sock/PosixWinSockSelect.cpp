@@ -249,7 +249,9 @@ private:
         for (sentInPass_ = 0; !due_.empty();) {
             const std::uint32_t lParam = due_.front();
             due_.erase(due_.begin());
-            if (sentInPass_ == SendBurst || *queued_ > 0 || !target_) {
+            // A target moved to another thread since it was selected hears through its queue.
+            if (sentInPass_ == SendBurst || *queued_ > 0 || !target_ ||
+                target_->thread() != thread()) {
                 Queue(lParam);
                 continue;
             }
