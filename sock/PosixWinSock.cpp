@@ -186,6 +186,16 @@ int PosixWinSock::Sent(TSocket s, int len, ssize_t result) {
     return result < 0 ? Fail(WinSockErrorFromErrno(error)) : int(result);
 }
 
+// What a read takes from the bytes read ahead, which re-enables FD_READ as any read does; -1
+// when none are held and the read goes to the socket.
+int PosixWinSock::TakeReadAhead(TSocket s, char* buf, int len, int flags) {
+    const int held = readAhead_.Take(s, buf, len, flags & MSG_PEEK);
+    if (held >= 0) {
+        selections_.Received(s, false);
+    }
+    return held;
+}
+
 int PosixWinSock::WSAStartup(std::uint16_t versionRequested, WSAData& data) {
     const int major = versionRequested & 0xFF;
     const int minor = versionRequested >> 8;
@@ -369,8 +379,7 @@ int PosixWinSock::recv(TSocket s, char* buf, int len, int flags) {
     if (len < 0) {
         return Fail(WSAEINVAL);
     }
-    if (const int held = readAhead_.Take(s, buf, len, flags & MSG_PEEK); held >= 0) {
-        selections_.Received(s, false);
+    if (const int held = TakeReadAhead(s, buf, len, flags); held >= 0) {
         return held;
     }
     const ssize_t result = Resumed([&] { return ::recv(s, buf, len, flags); });
@@ -406,8 +415,7 @@ int PosixWinSock::recvfrom(TSocket s, char* buf, int len, int flags, SockAddrIn*
         return Fail(WSAEFAULT);
     }
     // A connection's bytes read ahead come first; a connection names no sender.
-    if (const int held = readAhead_.Take(s, buf, len, flags & MSG_PEEK); held >= 0) {
-        selections_.Received(s, false);
+    if (const int held = TakeReadAhead(s, buf, len, flags); held >= 0) {
         return held;
     }
     sockaddr_in peer{};

@@ -45,6 +45,7 @@ public:
 private:
     bool Started();
     int Sent(TSocket s, int len, ssize_t result);
+    int TakeReadAhead(TSocket s, char* buf, int len, int flags);
 
     std::atomic<int> startups_{0};
     ReadAhead readAhead_;

@@ -1,12 +1,10 @@
 // The floor for the echo benchmarks: the smallest sensible echo server on plain POSIX poll.
 //   echo_floor PORT
 
-#include <arpa/inet.h>
+#include "bench/sock/PlainListener.h"
+
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -30,15 +28,8 @@ int main(int argc, char** argv) {
     if (argc != 2) {
         return 2;
     }
-    std::signal(SIGPIPE, SIG_IGN);
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int on = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(std::uint16_t(std::atoi(argv[1])));
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 128) != 0) {
+    const int listener = ListenOnPort(argv[1]);
+    if (listener < 0) {
         return 1;
     }
     std::vector<pollfd> polls{{listener, POLLIN, 0}};
