@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "base/IntegerText.h"
 #include "core/FileExists.h"
-#include "core/IntegerText.h"
 #include "core/SettingsFile.h"
 #include "dialogs/AboutForm.h"
 #include "dialogs/HelpForm.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/StringList.h"
 #include "core/MessageBar.h"
 #include "core/MessageBarView.h"
-#include "core/StringList.h"
 #include "platform/OpenDialog.h"
 
 #include <QWidget>

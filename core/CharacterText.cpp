@@ -1,7 +1,7 @@
 #include "core/CharacterText.h"
 
 #include "core/Characters.h"
-#include "core/Exceptions.h"
+#include "core/CollectionErrors.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "core/DrawnIndices.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace zintra {
 

@@ -1,6 +1,6 @@
 #include "core/MessageBar.h"
 
-#include "core/Exceptions.h"
+#include "core/CollectionErrors.h"
 #include "core/FileExists.h"
 #include "core/TextFile.h"
 

@@ -1,6 +1,6 @@
 #include "core/SettingsFile.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "core/TextFile.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "core/TextAssembly.h"
 
-#include "core/Exceptions.h"
+#include "core/CollectionErrors.h"
 
 #include <limits>
 #include <utility>

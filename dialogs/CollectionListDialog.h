@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/StringList.h"
+#include "base/StringList.h"
 #include "platform/Dialog.h"
 
 #include <QPointer>

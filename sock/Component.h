@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sock/SockExceptions.h"
+#include "base/StreamErrors.h"
 
 #include <QObject>
 #include <QVariant>

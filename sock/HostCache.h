@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/StringList.h"
+#include "base/StringList.h"
 
 #include <cstdint>
 #include <mutex>

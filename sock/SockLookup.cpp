@@ -1,4 +1,4 @@
-#include "core/IntegerText.h"
+#include "base/IntegerText.h"
 #include "sock/HostCache.h"
 #include "sock/Sock.h"
 

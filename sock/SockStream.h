@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sock/Stream.h"
+#include "base/Stream.h"
 
 namespace zintra {
 

@@ -1,6 +1,6 @@
 #include "examples/sockecho/EchoOptions.h"
 
-#include "core/IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <cctype>
 

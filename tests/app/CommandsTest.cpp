@@ -1,4 +1,4 @@
-#include "core/Exceptions.h"
+#include "core/CollectionErrors.h"
 #include "platform/Application.h"
 #include "platform/StaticText.h"
 #include "platform/Timer.h"

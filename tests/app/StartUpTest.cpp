@@ -1,4 +1,4 @@
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "platform/StaticText.h"
 #include "platform/Timer.h"
 #include "tests/app/MainWindowTest.h"

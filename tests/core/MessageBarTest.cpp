@@ -1,6 +1,6 @@
 #include "core/MessageBar.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>

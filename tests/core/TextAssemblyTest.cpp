@@ -1,8 +1,8 @@
 #include "core/TextAssembly.h"
 
-#include "core/Exceptions.h"
+#include "base/StringList.h"
+#include "core/CollectionErrors.h"
 #include "core/LineList.h"
-#include "core/StringList.h"
 #include "tests/support/LiteralAssembly.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
+#include "base/StringList.h"
 #include "core/RandomGenerator.h"
-#include "core/StringList.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "tools/zincheck/Zincheck.h"
 
+#include "base/Exceptions.h"
 #include "core/ErrorText.h"
-#include "core/Exceptions.h"
 #include "core/MessageBar.h"
 #include "tools/zincheck/CommandLine.h"
 

@@ -1,6 +1,6 @@
 // A component from the installed package: it looks a port up, and names an error.
 
-#include "core/IntegerText.h"
+#include "base/IntegerText.h"
 #include "sock/ErrorName.h"
 #include "sock/Sock.h"
 

@@ -1,7 +1,6 @@
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <cerrno>
-#include <limits>
 
 namespace zintra {
 namespace {
@@ -42,15 +41,5 @@ EListError::EListError(std::int64_t index)
 
 EFCreateError::EFCreateError(const std::string& path, const std::string& reason)
     : Exception("Cannot create file \"" + path + "\". " + reason) {}
-
-ETextTooLong::ETextTooLong()
-    : Exception("The collection is too long: the message bar holds at most " +
-                std::to_string(std::numeric_limits<std::int32_t>::max()) + " characters") {}
-
-ECollectionChanged::ECollectionChanged()
-    : Exception("The collection changed while it was being read") {}
-
-ECollectionTooLarge::ECollectionTooLarge()
-    : Exception("The collection is too large for the memory available") {}
 
 } // namespace zintra

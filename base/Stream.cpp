@@ -1,6 +1,6 @@
-#include "sock/Stream.h"
+#include "base/Stream.h"
 
-#include "sock/SockExceptions.h"
+#include "base/StreamErrors.h"
 
 namespace zintra {
 

@@ -1,4 +1,4 @@
-#include "core/StringList.h"
+#include "base/StringList.h"
 
 #include <algorithm>
 

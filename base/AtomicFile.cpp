@@ -1,6 +1,6 @@
-#include "core/AtomicFile.h"
+#include "base/AtomicFile.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <atomic>
 #include <cerrno>

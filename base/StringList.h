@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/AtomicFile.h"
-#include "core/Exceptions.h"
+#include "base/AtomicFile.h"
+#include "base/Exceptions.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "core/IntegerText.h"
+#include "base/IntegerText.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <limits>
 
