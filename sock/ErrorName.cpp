@@ -1,6 +1,6 @@
 #include "sock/ErrorName.h"
 
-#include "sock/WinSockErrors.h"
+#include "winsock/WinSockErrors.h"
 
 namespace zintra {
 

@@ -3,27 +3,15 @@
 #include "sock/SockStream.h"
 #include "sock/SockThread.h"
 
-#include <QPainter>
 #include <utility>
 
 namespace zintra {
 
-namespace {
-
-QImage LoadGlyph(const char* name) {
-    return QImage(QStringLiteral(":/sock/") + QLatin1String(name) + QStringLiteral(".xpm"));
-}
-
-} // namespace
-
 TSock::TSock(QObject* Owner) : TComponent(Owner), stream_(std::make_unique<TSockStream>(*this)) {
     if (ComponentState().Designing) {
-        tcpGlyph_ = LoadGlyph("TCP");
-        udpGlyph_ = LoadGlyph("UDP");
-        listenGlyph_ = LoadGlyph("LISTEN");
-        glyph_ = &tcpGlyph_;
-        width_ = glyph_->width();
-        height_ = glyph_->height();
+        glyphName_ = "TCP";
+        width_ = GlyphSize;
+        height_ = GlyphSize;
     } else {
         visible_ = false;
     }
@@ -152,11 +140,11 @@ void TSock::DoInfo(TSocketInfo kind, std::string_view text) {
 
 void TSock::UpdateGlyph() {
     if (socketType_ == stDatagram) {
-        glyph_ = &udpGlyph_;
+        glyphName_ = "UDP";
     } else if (listen_) {
-        glyph_ = &listenGlyph_;
+        glyphName_ = "LISTEN";
     } else {
-        glyph_ = &tcpGlyph_;
+        glyphName_ = "TCP";
     }
     emit RepaintRequested();
 }
@@ -168,15 +156,20 @@ void TSock::SetBounds(int newLeft, int newTop, int newWidth, int newHeight) {
     height_ = newHeight;
     // In design mode the component keeps the size of its picture.
     if (ComponentState().Designing) {
-        width_ = glyph_->width();
-        height_ = glyph_->height();
+        width_ = GlyphSize;
+        height_ = GlyphSize;
     }
 }
 
-void TSock::Paint(QPainter& canvas) const {
-    if (ComponentState().Designing) {
-        canvas.drawImage(0, 0, *glyph_);
-    }
+void TSock::CloseQuietly() {
+    ReleaseSocket();
+    connected_ = false;
+    listen_ = false;
+}
+
+void TSock::SetReadAheadLimit(std::size_t value) {
+    readAheadLimit_ = value;
+    ResumeReading();
 }
 
 } // namespace zintra

@@ -1,21 +1,18 @@
 #pragma once
 
+#include "base/Lifetime.h"
 #include "sock/ByteQueue.h"
 #include "sock/Component.h"
-#include "sock/Lifetime.h"
 #include "sock/SockExceptions.h"
 #include "sock/SockTypes.h"
-#include "sock/WinSock.h"
+#include "winsock/WinSock.h"
 
-#include <QImage>
 #include <QPointer>
 #include <array>
 #include <memory>
 #include <mutex>
 #include <string_view>
 #include <vector>
-
-class QPainter;
 
 namespace zintra {
 
@@ -25,21 +22,19 @@ class TSockThread;
 
 // One WinSock socket as a form component: stream or datagram, blocking or not, reporting its
 // steps through OnInfo and its failures as ESockException. In design mode it is a 28 x 28
-// picture of its kind; at run time it is hidden and of size zero.
+// picture of its kind (drawn by the design-time pictures, apart so that a console program needs
+// no Qt Gui); at run time it is hidden and of size zero.
 class TSock : public TComponent {
     Q_OBJECT
 public:
     static constexpr int RecvAreaSize = 32768;
 
+    // --- Lifetime, properties, Attach and Close: Sock.cpp (the stored properties' table:
+    // SockStoredProperties.cpp; SetBlocking: SockNotification.cpp; SetListen: SockListen.cpp) ---
     explicit TSock(QObject* Owner);
     // Closes the socket; a listener then shuts down the connections its accept threads still
     // serve, waits for those threads, and destroys the components it accepted.
     ~TSock() override;
-
-    // The component for a connection this listener accepted: owned by the listener, connected
-    // over Handle, and served as the listener's Blocking says, with the listener's handlers.
-    // A listener of a class of its own overrides it to serve connections with that class.
-    virtual TSock* CreateAccepted(TSocket Handle);
 
     void AfterLoad() override;
     void ApplyStoredProperty(const StoredProperty& property) override;
@@ -95,14 +90,6 @@ public:
     const SockAddrIn& PeerAddr() const { return peerAddr_; }
     TSockStream& Stream() { return *stream_; }
 
-    // Opens the socket as SocketType says. A stream socket connects to HostName:PortName: a
-    // blocking one returns connected, a non-blocking one reports the outcome through FD_CONNECT
-    // (OnConnect, or an siError report). A datagram socket is bound to LocalPortName (any port
-    // for "-1" or empty), sends to HostName:PortName and is Connected at once.
-    void Open();
-    // Ends the sending side of a stream connection once OutBuffer has gone out; what the peer
-    // still sends arrives as before.
-    void ShutdownSend();
     // Takes over a connected socket (of the component's SocketType) into an idle component,
     // which then owns it and is Connected.
     void Attach(TSocket handle);
@@ -116,11 +103,29 @@ public:
     QObject* ParentControl() const { return parentControl_; }
     void DoInfo(TSocketInfo kind, std::string_view text);
 
-    // The IPv4 address (network order) of a host name or dotted address; 0 for "".
-    std::uint32_t LookupHost(const std::string& name);
-    // The port (network order) of a port number or service name.
-    std::uint16_t LookupPort(const std::string& name);
+    static constexpr int GlyphSize = 28;
 
+    // The name of the design-time picture of the component's kind ("TCP", "UDP" or "LISTEN"),
+    // empty at run time; and the bounds a form places the component in.
+    const char* GlyphName() const { return glyphName_; }
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Visible() const { return visible_; }
+    void SetBounds(int newLeft, int newTop, int newWidth, int newHeight);
+
+    // --- Connecting and the half-close: SockConnect.cpp ---
+    // Opens the socket as SocketType says. A stream socket connects to HostName:PortName: a
+    // blocking one returns connected, a non-blocking one reports the outcome through FD_CONNECT
+    // (OnConnect, or an siError report). A datagram socket is bound to LocalPortName (any port
+    // for "-1" or empty), sends to HostName:PortName and is Connected at once.
+    void Open();
+    // Ends the sending side of a stream connection once OutBuffer has gone out; what the peer
+    // still sends arrives as before.
+    void ShutdownSend();
+
+    // --- Sending and receiving: SockTransfer.cpp ---
     bool Send(std::string_view data);
     // The same; bytes that must wait in OutBuffer are taken over rather than copied.
     bool Send(std::string&& data);
@@ -131,16 +136,19 @@ public:
     std::string ReceiveDatagram(std::string& address);
     std::string PeerAddressText() const;
 
-    // The design-time picture and the bounds a form places the component in.
-    const QImage& Glyph() const { return *glyph_; }
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    bool Visible() const { return visible_; }
-    void SetBounds(int newLeft, int newTop, int newWidth, int newHeight);
-    void Paint(QPainter& canvas) const;
+    // --- Look-ups: SockLookup.cpp ---
+    // The IPv4 address (network order) of a host name or dotted address; 0 for "".
+    std::uint32_t LookupHost(const std::string& name);
+    // The port (network order) of a port number or service name.
+    std::uint16_t LookupPort(const std::string& name);
 
+    // --- Listening and accepting: SockListen.cpp ---
+    // The component for a connection this listener accepted: owned by the listener, connected
+    // over Handle, and served as the listener's Blocking says, with the listener's handlers.
+    // A listener of a class of its own overrides it to serve connections with that class.
+    virtual TSock* CreateAccepted(TSocket Handle);
+
+    // --- Notifications: SockNotification.cpp ---
     // The handler of socket notifications (WM_SOCK) on the window thread.
     void WMSock(const TSockMessage& Message);
 
@@ -154,32 +162,22 @@ protected:
 private:
     friend class TSockStream;
 
+    // Sock.cpp
     void UpdateGlyph();
-    // The events WinSock is to report for the socket: listening, or as the component stands.
-    long NotificationMask(bool listening) const;
-    // Asks WinSock for those events (making the socket blocking when there are none).
-    void SelectNotifications(bool listening);
-    void StartListening();
+    void CloseQuietly();
+    // Closes the socket and forgets it; true when WinSock closed one.
+    bool ReleaseSocket();
+    // SockConnect.cpp
     void Connect();
     void OpenDatagram();
     // Where datagrams go: HostName and PortName (port 0 while PortName is empty), looked up.
     SockAddrIn DatagramDestination();
     // True when the sending side was shut down; a deferred shutdown that fails is not raised.
     bool ShutdownSendNow();
-    void CloseQuietly();
-    // Closes the socket and forgets it; true when WinSock closed one.
-    bool ReleaseSocket();
-    void ReadNotified();
-    void WriteNotified();
-    // The peer closed the connection, or it failed: OnDisconnect, then Close once OutBuffer
-    // is sent.
-    void PeerClosed(bool failed);
+    // SockTransfer.cpp
     bool ReadAheadFull() const;
     // Reading stopped at the read-ahead limit goes on once InBuffer has room again.
     void ResumeReading();
-    void AcceptConnection();
-    void ServeOnAcceptThread(TSock* newSock);
-    void StopAcceptThreads();
     bool ReadyToRead();
     // Waits, as BlockingTimeout says (or not at all when polling), for something to read.
     bool WaitReadable(bool poll);
@@ -187,11 +185,25 @@ private:
     // owned: the caller's string behind data, which OutBuffer may take over.
     bool SendOrQueue(std::string_view data, std::string* owned);
     void SendBlocking(std::string_view data);
+    // SockListen.cpp
+    void StartListening();
+    void AcceptConnection();
+    void ServeOnAcceptThread(TSock* newSock);
+    void StopAcceptThreads();
+    // SockNotification.cpp
+    // The events WinSock is to report for the socket: listening, or as the component stands.
+    long NotificationMask(bool listening) const;
+    // Asks WinSock for those events (making the socket blocking when there are none).
+    void SelectNotifications(bool listening);
+    void ReadNotified();
+    void WriteNotified();
+    // The peer closed the connection, or it failed: OnDisconnect, then Close once OutBuffer
+    // is sent.
+    void PeerClosed(bool failed);
 
     SockAddrIn destAddr_;
     SockAddrIn peerAddr_;
-    QImage tcpGlyph_, udpGlyph_, listenGlyph_, noGlyph_;
-    const QImage* glyph_ = &noGlyph_;
+    const char* glyphName_ = "";
     std::array<char, RecvAreaSize> recvArea_;
     TSocketType socketType_ = stStream;
     TLineBreak lineBreak_ = lbSmart;

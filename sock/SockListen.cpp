@@ -81,12 +81,6 @@ void TSock::StartListening() {
     DoInfo(siListen, "Listening Started");
 }
 
-void TSock::CloseQuietly() {
-    ReleaseSocket();
-    connected_ = false;
-    listen_ = false;
-}
-
 TSock* TSock::CreateAccepted(TSocket Handle) {
     auto* sock = new TSock(this);
     sock->SetBlocking(blocking_);

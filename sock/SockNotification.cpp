@@ -1,9 +1,7 @@
 #include "sock/ErrorName.h"
 #include "sock/Sock.h"
 #include "sock/SockApplication.h"
-#include "sock/SockMessage.h"
-
-#include <QCoreApplication>
+#include "winsock/SockMessage.h"
 
 namespace zintra {
 
@@ -162,26 +160,6 @@ void TSock::PeerClosed(bool failed) {
     } else {
         closeWhenSent_ = true;
     }
-}
-
-void TSock::SetReadAheadLimit(std::size_t value) {
-    readAheadLimit_ = value;
-    ResumeReading();
-}
-
-bool TSock::ReadAheadFull() const {
-    return readAheadLimit_ > 0 && inBuffer_.Size() >= readAheadLimit_;
-}
-
-// The FD_READ that found InBuffer full was spent without a read, and WinSock sends the next
-// only after one: the component posts itself another.
-void TSock::ResumeReading() {
-    if (!readPaused_ || ReadAheadFull() || socketHandle_ == INVALID_SOCKET) {
-        return;
-    }
-    readPaused_ = false;
-    QCoreApplication::postEvent(
-        this, new TSockMessage(WM_SOCK, socketHandle_, TSockMessage::MakeLParam(FD_READ, 0)));
 }
 
 } // namespace zintra

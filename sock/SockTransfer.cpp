@@ -1,6 +1,8 @@
 #include "sock/ErrorName.h"
 #include "sock/Sock.h"
+#include "winsock/SockMessage.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <climits>
 
@@ -228,6 +230,21 @@ std::string TSock::ReceiveDatagram(std::string& address) {
 
 std::string TSock::PeerAddressText() const {
     return WinSockLayer().inet_ntoa(peerAddr_.sin_addr);
+}
+
+bool TSock::ReadAheadFull() const {
+    return readAheadLimit_ > 0 && inBuffer_.Size() >= readAheadLimit_;
+}
+
+// The FD_READ that found InBuffer full was spent without a read, and WinSock sends the next
+// only after one: the component posts itself another.
+void TSock::ResumeReading() {
+    if (!readPaused_ || ReadAheadFull() || socketHandle_ == INVALID_SOCKET) {
+        return;
+    }
+    readPaused_ = false;
+    QCoreApplication::postEvent(
+        this, new TSockMessage(WM_SOCK, socketHandle_, TSockMessage::MakeLParam(FD_READ, 0)));
 }
 
 } // namespace zintra

@@ -2,7 +2,7 @@
 
 #include "sock/HostCache.h"
 #include "sock/SockExceptions.h"
-#include "sock/WinSock.h"
+#include "winsock/WinSock.h"
 
 #include <iostream>
 

@@ -1,4 +1,6 @@
-# Installs BUILD_DIR's ZintraSock component into WORK_DIR/prefix, then configures, builds and runs
+# Installs BUILD_DIR's ZintraSock component into WORK_DIR/installed, moves that tree to
+# WORK_DIR/prefix (a package must not remember where it was installed), checks that it holds
+# nothing of the ticker and no header of the layer's insides, then configures, builds and runs
 # the project in CONSUMER_DIR against it with nothing but CMAKE_PREFIX_PATH to find it.
 
 function(run)
@@ -10,9 +12,25 @@ function(run)
     set(output "${out}" PARENT_SCOPE)
 endfunction()
 
+set(installed ${WORK_DIR}/installed)
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component ZintraSock)
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${installed} --component ZintraSock)
+file(RENAME ${installed} ${prefix})
+
+file(GLOB_RECURSE headers RELATIVE ${prefix} ${prefix}/*.h)
+foreach(header IN LISTS headers)
+    if(NOT header MATCHES "^include/zintra/(base|winsock|sock)/" OR header MATCHES "/Posix|/Async|/ReadAhead")
+        message(FATAL_ERROR "the package installs ${header}, which is not the socket component's")
+    endif()
+endforeach()
+file(GLOB_RECURSE exported ${prefix}/*Targets*.cmake)
+foreach(file IN LISTS exported)
+    file(READ ${file} text)
+    if(text MATCHES "${installed}|zintra_core|resources")
+        message(FATAL_ERROR "${file} names ${CMAKE_MATCH_0}")
+    endif()
+endforeach()
 if(NOT EXISTS ${prefix}/${BINDIR}/sockecho)
     message(FATAL_ERROR "sockecho was not installed in ${prefix}/${BINDIR}")
 endif()

@@ -1,6 +1,6 @@
 #include "sock/SockApplication.h"
-#include "sock/SockMessage.h"
 #include "tests/support/SockTestSupport.h"
+#include "winsock/SockMessage.h"
 
 #include <QCoreApplication>
 #include <QThread>

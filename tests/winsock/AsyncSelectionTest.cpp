@@ -1,6 +1,6 @@
-#include "sock/PosixReadAhead.h"
-#include "sock/SockMessage.h"
-#include "tests/support/SockTestSupport.h"
+#include "tests/support/WinSockTestSupport.h"
+#include "winsock/ReadAhead.h"
+#include "winsock/SockMessage.h"
 
 #include <QCoreApplication>
 #include <QTimer>

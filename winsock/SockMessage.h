@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sock/WinSock.h"
+#include "winsock/WinSock.h"
 
 #include <QEvent>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "sock/PosixReadAhead.h"
+#include "winsock/ReadAhead.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sock/PosixReadAhead.h"
-#include "sock/PosixWinSockSelect.h"
-#include "sock/WinSock.h"
+#include "winsock/AsyncSelections.h"
+#include "winsock/ReadAhead.h"
+#include "winsock/WinSock.h"
 
 #include <atomic>
 #include <sys/types.h>

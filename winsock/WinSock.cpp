@@ -1,6 +1,6 @@
-#include "sock/WinSock.h"
+#include "winsock/WinSock.h"
 
-#include "sock/PosixWinSock.h"
+#include "winsock/PosixWinSock.h"
 
 #include <algorithm>
 #include <atomic>

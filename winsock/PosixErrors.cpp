@@ -1,5 +1,5 @@
-#include "sock/PosixWinSock.h"
-#include "sock/WinSockErrors.h"
+#include "winsock/PosixWinSock.h"
+#include "winsock/WinSockErrors.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // 16-byte IPv4 address and the notification layout. PosixWinSock provides them on this
 // platform; tests install a scripted stand-in.
 
-#include "sock/WinSockErrors.h"
+#include "winsock/WinSockErrors.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "sock/WinSockErrors.h"
+#include "winsock/WinSockErrors.h"
 
 #include <cerrno>
 

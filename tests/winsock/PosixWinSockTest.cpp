@@ -1,6 +1,6 @@
-#include "sock/PosixWinSock.h"
+#include "winsock/PosixWinSock.h"
 
-#include "tests/support/SockTestSupport.h"
+#include "tests/support/WinSockTestSupport.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "winsock/ReadAhead.h"
+#include "winsock/SockMessage.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QThread>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class QTimer;
+
+namespace zintra {
+
+enum class SocketState { Idle, Connecting, Connected, Listening, Datagram };
+
+// A notification posted to the target's event queue. The selection counts those still waiting
+// there, so that none sent at once overtakes them; the count outlives the selection.
+class QueuedMessage : public TSockMessage {
+public:
+    using Count = std::shared_ptr<std::atomic<int>>;
+
+    QueuedMessage(unsigned msg, TSocket s, std::uint32_t lParam, Count queued)
+        : TSockMessage(msg, s, lParam), queued_(std::move(queued)) {
+        ++*queued_;
+    }
+    QueuedMessage(const QueuedMessage&) = delete;
+    QueuedMessage& operator=(const QueuedMessage&) = delete;
+    ~QueuedMessage() override { --*queued_; }
+
+private:
+    Count queued_;
+};
+
+// The notification state of one socket, kept by AsyncSelections. Its state says what the socket
+// is (connecting, connected, listening, datagram) and which events are outstanding: a sent
+// FD_READ or FD_ACCEPT holds reading until recv or accept re-enables it, FD_WRITE waits for a
+// send that would block, FD_CLOSE and FD_CONNECT go once. The order rules: data before the
+// close behind it, the owed FD_WRITE before FD_CLOSE, FD_CONNECT before the first FD_WRITE, and
+// nothing sent at once overtakes what waits in the target's queue. Every member runs with the
+// selections' lock held; the notifiers and the timer are made and switched only on the target's
+// thread.
+class AsyncSelection : public QObject {
+public:
+    AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, QObject* target, unsigned msg,
+                   long mask, QueuedMessage::Count queued);
+
+    const QueuedMessage::Count& Queued() const { return queued_; }
+
+    void Received(bool filled);
+    void Accepted(bool failed);
+    void SendWouldBlock();
+    void Listening();
+    void Connecting();
+
+    // Silences the selection for good and lets it go. Notifications already due still reach
+    // the target, as posted ones do.
+    void End();
+
+    // Brings the notifiers in line with the state, on the target's thread.
+    void RefreshSoon();
+
+private:
+    bool OnOwnThread() const { return QThread::currentThread() == thread(); }
+    bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
+
+    void Refresh();
+    void RetryAcceptLater();
+
+    void Switch(QSocketNotifier*& notifier, QSocketNotifier::Type type, bool on,
+                void (AsyncSelection::*ready)());
+
+    // Sends the due notifications in order, with the lock let go while the target handles
+    // each: it may call the layer, close the socket or destroy itself. What its handling makes
+    // due is sent in the same pass, up to a burst; the rest is posted, so that one busy socket
+    // does not keep the others waiting.
+    void SendDue(std::unique_lock<std::mutex>& guard);
+    void ReadReady();
+
+    // Reading tells data from the peer's close, and the bytes wait in the read-ahead for recv.
+    // Data comes before the close behind it: FD_CLOSE only once nothing is left to read, and
+    // after the FD_WRITE still owed, which WinSock posts first.
+    void ConnectionReadable();
+    void WriteReady();
+
+    // On the target's thread, while a notifier's pass sends, the notification joins those due;
+    // otherwise it is posted.
+    void Post(int event, int error);
+    void Queue(std::uint32_t lParam);
+
+    std::mutex& lock_;
+    ReadAhead& readAhead_;
+    const TSocket s_;
+    const QPointer<QObject> target_;
+    const unsigned msg_;
+    const long mask_;
+    const QueuedMessage::Count queued_;
+    SocketState state_;
+    bool readHeld_ = false;     // FD_READ or FD_ACCEPT sent and not yet re-enabled
+    bool lastFillFull_ = false; // the read-ahead took a whole chunk: more may wait
+    bool peerClosed_ = false;   // FD_CLOSE sent: nothing more comes from the peer
+    bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
+    bool acceptPaused_ = false; // a failed accept waits before the listener asks again
+    bool ended_ = false;
+    bool inCallback_ = false;    // in a notifier's pass: ending defers the deletion
+    bool sendingAtOnce_ = false; // that pass sends what becomes due
+    int sentInPass_ = 0;
+    std::vector<std::uint32_t> due_;
+    QSocketNotifier* reader_ = nullptr;
+    QSocketNotifier* writer_ = nullptr;
+    QTimer* retry_ = nullptr;
+};
+
+} // namespace zintra

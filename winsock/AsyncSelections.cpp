@@ -1,0 +1,68 @@
+#include "winsock/AsyncSelections.h"
+
+#include "winsock/AsyncSelection.h"
+
+#include <utility>
+
+namespace zintra {
+
+void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
+    std::lock_guard guard(lock_);
+    AsyncSelection* previous = nullptr;
+    if (const auto it = selections_.find(s); it != selections_.end()) {
+        previous = it->second;
+        selections_.erase(it);
+    }
+    // The count outlives the previous selection, which may be deleted as it ends.
+    QueuedMessage::Count queued =
+        previous ? previous->Queued() : std::make_shared<std::atomic<int>>(0);
+    if (previous) {
+        previous->End();
+    }
+    if (mask == 0) {
+        return;
+    }
+    // Notifications the previous selection posted still count: none overtakes them.
+    auto* selection =
+        new AsyncSelection(lock_, readAhead_, s, target, msg, mask, std::move(queued));
+    selections_.emplace(s, selection);
+    selection->RefreshSoon();
+}
+
+void AsyncSelections::End(TSocket s) {
+    std::lock_guard guard(lock_);
+    if (const auto it = selections_.find(s); it != selections_.end()) {
+        AsyncSelection* selection = it->second;
+        selections_.erase(it);
+        selection->End();
+    }
+}
+
+template <typename Change> void AsyncSelections::Update(TSocket s, Change change) {
+    std::lock_guard guard(lock_);
+    if (const auto it = selections_.find(s); it != selections_.end()) {
+        change(*it->second);
+    }
+}
+
+void AsyncSelections::Received(TSocket s, bool filled) {
+    Update(s, [filled](AsyncSelection& selection) { selection.Received(filled); });
+}
+
+void AsyncSelections::Accepted(TSocket s, bool failed) {
+    Update(s, [failed](AsyncSelection& selection) { selection.Accepted(failed); });
+}
+
+void AsyncSelections::SendWouldBlock(TSocket s) {
+    Update(s, [](AsyncSelection& selection) { selection.SendWouldBlock(); });
+}
+
+void AsyncSelections::Listening(TSocket s) {
+    Update(s, [](AsyncSelection& selection) { selection.Listening(); });
+}
+
+void AsyncSelections::Connecting(TSocket s) {
+    Update(s, [](AsyncSelection& selection) { selection.Connecting(); });
+}
+
+} // namespace zintra
