@@ -8,7 +8,6 @@
 #include "winsock/WinSock.h"
 
 #include <QPointer>
-#include <array>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -175,6 +174,7 @@ private:
     // True when the sending side was shut down; a deferred shutdown that fails is not raised.
     bool ShutdownSendNow();
     // SockTransfer.cpp
+    char* RecvArea();
     bool ReadAheadFull() const;
     // Reading stopped at the read-ahead limit goes on once InBuffer has room again.
     void ResumeReading();
@@ -204,7 +204,8 @@ private:
     SockAddrIn destAddr_;
     SockAddrIn peerAddr_;
     const char* glyphName_ = "";
-    std::array<char, RecvAreaSize> recvArea_;
+    // Made on the first read and kept: an idle connection holds none.
+    std::unique_ptr<char[]> recvArea_;
     TSocketType socketType_ = stStream;
     TLineBreak lineBreak_ = lbSmart;
     std::string hostName_;

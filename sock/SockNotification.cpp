@@ -111,10 +111,9 @@ void TSock::ReadNotified() {
         // for them again once InBuffer has room.
         readPaused_ = ReadAheadFull();
         if (!readPaused_) {
-            const int received =
-                WinSockLayer().recv(socketHandle_, recvArea_.data(), RecvAreaSize, 0);
+            const int received = WinSockLayer().recv(socketHandle_, RecvArea(), RecvAreaSize, 0);
             if (received > 0) {
-                inBuffer_.Append(std::string_view(recvArea_.data(), std::size_t(received)));
+                inBuffer_.Append(std::string_view(RecvArea(), std::size_t(received)));
             }
         }
         DoInfo(siReceive, "Non-Blocking Incoming Data");

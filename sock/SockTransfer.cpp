@@ -17,6 +17,13 @@ int CallLength(std::size_t size) {
 
 } // namespace
 
+char* TSock::RecvArea() {
+    if (!recvArea_) {
+        recvArea_ = std::make_unique_for_overwrite<char[]>(RecvAreaSize);
+    }
+    return recvArea_.get();
+}
+
 bool TSock::Send(std::string_view data) {
     return SendOrQueue(data, nullptr);
 }
@@ -143,7 +150,7 @@ std::string TSock::ReceiveBlockingStream(int readSize) {
     if (connected_ && ReadyToRead()) {
         const Lifetime::Watch alive = lifetime_.Observe();
         WinSock& layer = WinSockLayer();
-        const int received = layer.recv(socketHandle_, recvArea_.data(), readSize, 0);
+        const int received = layer.recv(socketHandle_, RecvArea(), readSize, 0);
         const int code = received == SOCKET_ERROR ? layer.WSAGetLastError() : 0;
         DoInfo(siReceive, "Blocking Incoming Data");
         if (!alive.Alive()) {
@@ -155,7 +162,7 @@ std::string TSock::ReceiveBlockingStream(int readSize) {
             throw ESockException("Receive - Socket Error " + ErrorName(code));
         }
         if (received > 0) {
-            const std::string_view fresh(recvArea_.data(), std::size_t(received));
+            const std::string_view fresh(RecvArea(), std::size_t(received));
             if (inBuffer_.Empty()) {
                 return std::string(fresh);
             }
@@ -218,10 +225,10 @@ std::string TSock::ReceiveDatagram(std::string& address) {
     std::string data;
     if (WaitReadable(false)) {
         int addressLength = sizeof peerAddr_;
-        const int received = WinSockLayer().recvfrom(socketHandle_, recvArea_.data(), RecvAreaSize,
-                                                     0, &peerAddr_, &addressLength);
+        const int received = WinSockLayer().recvfrom(socketHandle_, RecvArea(), RecvAreaSize, 0,
+                                                     &peerAddr_, &addressLength);
         if (received > 0) {
-            data.assign(recvArea_.data(), std::size_t(received));
+            data.assign(RecvArea(), std::size_t(received));
             address = PeerAddressText();
         }
     }

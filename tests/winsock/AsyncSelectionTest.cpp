@@ -3,12 +3,15 @@
 #include "winsock/SockMessage.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace zintra {
 
@@ -28,16 +31,27 @@ std::ostream& operator<<(std::ostream& out, const Notification& n) {
 class Recorder : public QObject {
 public:
     std::vector<Notification> received;
+    std::vector<TSocket> from;
     std::function<void()> onRead;
+    std::function<void(TSocket)> onReadFrom;
+    std::atomic<int> count{0};
 
     bool event(QEvent* e) override {
         auto* message = dynamic_cast<TSockMessage*>(e);
         if (!message) {
             return QObject::event(e);
         }
+        ++count;
+        if (QThread::currentThread() != qApp->thread()) {
+            return true; // heard on a thread of its own: only counted
+        }
         received.push_back({int(message->LParam & 0xFFFF), int(message->LParam >> 16)});
+        from.push_back(message->WParam);
         if (onRead && received.back().event == FD_READ) {
             onRead();
+        }
+        if (onReadFrom && received.back().event == FD_READ) {
+            onReadFrom(message->WParam);
         }
         return true;
     }
@@ -80,6 +94,31 @@ protected:
     int Recv(TSocket s, int len) {
         std::string buffer(std::size_t(len), '\0');
         return layer_.recv(s, buffer.data(), len, 0);
+    }
+
+    // Two connections with data waiting, selected for FD_READ: the same pass of the readiness
+    // set finds both.
+    std::vector<TcpPair> BothReadable() {
+        std::vector<TcpPair> pairs;
+        pairs.push_back(MakeTcpPair());
+        pairs.push_back(MakeTcpPair());
+        for (TcpPair& pair : pairs) {
+            WriteAll(pair.client.Get(), "x");
+            EXPECT_TRUE(PumpUntil([&] { return Pending(pair.server.Get()) == 1; }));
+        }
+        for (TcpPair& pair : pairs) {
+            Select(pair.server.Get(), FD_READ);
+        }
+        return pairs;
+    }
+
+    // What was read ahead for them goes with them.
+    void CloseServers(std::vector<TcpPair>& pairs) {
+        for (TcpPair& pair : pairs) {
+            if (pair.server.Get() >= 0) {
+                layer_.closesocket(pair.server.Release());
+            }
+        }
     }
 };
 
@@ -256,6 +295,100 @@ TEST_F(AsyncSelect, MaskZeroStopsNotifications) {
     WriteAll(pair.client.Get(), "y");
     PumpFor(150);
     EXPECT_EQ(window_.received.size(), 1u);
+}
+
+// The first handler closes the other socket and puts a listener in its number: what the pass
+// noticed for the closed socket is not the listener's, which has no connection waiting.
+TEST_F(AsyncSelect, ANumberTakenAgainInThePassGetsNothingStale) {
+    std::vector<TcpPair> pairs = BothReadable();
+    TSocket reused = INVALID_SOCKET;
+    window_.onReadFrom = [&](TSocket s) {
+        if (reused != INVALID_SOCKET) {
+            return;
+        }
+        const TSocket listener = layer_.socket(WsAfInet, WsSockStream, 0);
+        SockAddrIn address;
+        address.sin_family = WsAfInet;
+        address.sin_addr = NetLong(0x7F000001);
+        ASSERT_EQ(layer_.bind(listener, address, sizeof address), 0);
+        ASSERT_EQ(layer_.listen(listener, 5), 0);
+        reused = s == pairs[0].server.Get() ? pairs[1].server.Release() : pairs[0].server.Release();
+        layer_.closesocket(reused);
+        ASSERT_EQ(::dup2(listener, reused), reused);
+        ::close(listener);
+        Select(reused, FD_ACCEPT);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return reused != INVALID_SOCKET; }));
+    PumpFor(150);
+    EXPECT_EQ(std::ranges::count(window_.from, reused), 0);
+    layer_.closesocket(reused);
+    CloseServers(pairs);
+}
+
+// A handler that runs an event loop of its own still lets the other socket be heard.
+TEST_F(AsyncSelect, AHandlersNestedLoopHandsOutThePass) {
+    std::vector<TcpPair> pairs = BothReadable();
+    bool nested = false, heardInside = false;
+    window_.onReadFrom = [&](TSocket) {
+        if (!std::exchange(nested, true)) {
+            heardInside = PumpUntil([&] { return window_.received.size() >= 2; }, 2000);
+        }
+    };
+    EXPECT_TRUE(PumpUntil([&] { return nested; }));
+    EXPECT_TRUE(heardInside);
+    CloseServers(pairs);
+}
+
+// An accepted connection that was reset before accept is a connection that failed.
+TEST_F(AsyncSelect, AConnectionResetBeforeAcceptClosesWithItsError) {
+    const TSocket listener = layer_.socket(WsAfInet, WsSockStream, 0);
+    SockAddrIn address;
+    address.sin_family = WsAfInet;
+    address.sin_addr = NetLong(0x7F000001);
+    ASSERT_EQ(layer_.bind(listener, address, sizeof address), 0);
+    ASSERT_EQ(layer_.listen(listener, 5), 0);
+    Fd peer = ConnectTo(LocalPort(listener));
+    ResetAndClose(peer);
+    PumpFor(50);
+    Fd accepted(layer_.accept(listener, nullptr, nullptr));
+    ASSERT_GE(accepted.Get(), 0);
+    Select(accepted.Get(), AllEvents);
+    EXPECT_EQ(Settled(2), (std::vector<Notification>{{FD_WRITE, 0}, {FD_CLOSE, WSAECONNRESET}}));
+    layer_.closesocket(accepted.Release());
+    layer_.closesocket(listener);
+}
+
+// Selected for FD_CLOSE but not FD_READ, a connection hears of its end at once, with unread
+// data before it.
+TEST_F(AsyncSelect, WithoutReadingTheEndIsHeardAtOnce) {
+    for (const bool reset : {false, true}) {
+        TcpPair pair = MakeTcpPair();
+        Select(pair.server.Get(), FD_CLOSE);
+        WriteAll(pair.client.Get(), "unread");
+        PumpFor(50);
+        if (reset) {
+            ResetAndClose(pair.client);
+        } else {
+            pair.client.Reset();
+        }
+        EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_CLOSE, reset ? WSAECONNRESET : 0}}));
+    }
+}
+
+// A window moved to another thread after its socket was selected hears through its queue.
+TEST_F(AsyncSelect, AWindowMovedToAnotherThreadStillHears) {
+    TcpPair pair = MakeTcpPair();
+    Select(pair.server.Get(), FD_READ);
+    QThread thread;
+    thread.start();
+    window_.moveToThread(&thread);
+    WriteAll(pair.client.Get(), "x");
+    EXPECT_TRUE(PumpUntil([&] { return window_.count > 0; }));
+    layer_.WSAAsyncSelect(pair.server.Get(), nullptr, WM_SOCK, 0);
+    QMetaObject::invokeMethod(
+        &window_, [&] { window_.moveToThread(qApp->thread()); }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
 }
 
 TEST_F(AsyncSelect, NoNotificationReachesADestroyedWindow) {
