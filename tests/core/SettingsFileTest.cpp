@@ -1,5 +1,6 @@
 #include "core/SettingsFile.h"
 
+#include "tests/support/MemoryLimit.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,24 @@ TEST(SettingsFile, LivesBesideTheExecutable) {
     ASSERT_GT(size, 0);
     const std::string folder = std::filesystem::path(std::string(exe, size)).parent_path();
     EXPECT_EQ(SettingsFilePath(), folder + "/config.ini");
+}
+
+TEST(SettingsFile, ASettingsFileTooLargeForMemoryIsReportedInWords) {
+    if (!kCanLimitMemory) {
+        GTEST_SKIP() << "no memory limit under AddressSanitizer";
+    }
+    TestFolder folder;
+    const std::string big = WriteOversizedFile(folder.Path("config.ini"));
+    const auto failure = [&]() -> std::string {
+        try {
+            ReadSettingsFile(big);
+        } catch (const ESettingsTooLarge& error) {
+            return error.Message();
+        }
+        return "read";
+    };
+    const std::string words = "The settings file is too large for the memory available";
+    EXPECT_EQ(RunWithMemoryLimit(256 << 20, [&] { return failure() == words ? 0 : 1; }), 0);
 }
 
 } // namespace
