@@ -1,8 +1,5 @@
 #include "platform/DisplayText.h"
 
-#include "platform/PathText.h"
-
-#include <QUrl>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -27,11 +24,3 @@ INSTANTIATE_TEST_SUITE_P(
                     DisplayCase{"\xF0\x9F\x98\x80!", u"\U0001F600!"},
                     DisplayCase{"cut \xC3", u"cut \u00C3"},
                     DisplayCase{std::string("nul\0in", 6), std::u16string(u"nul\0in", 6)}));
-
-TEST(PathText, EveryFileNameGoesToTextAndBackUnchanged) {
-    for (const std::string bytes :
-         {"/a/caf\xC3\xA9.zin", "/a/caf\xE9.zin", "\xED\xB2\x80 \xFF", ""}) {
-        EXPECT_EQ(zintra::PathBytes(zintra::PathText(bytes)), bytes);
-    }
-    EXPECT_EQ(zintra::LocalPathBytes(QUrl("file:///a/caf%E9%25.zin")), "/a/caf\xE9%.zin");
-}
