@@ -9,13 +9,12 @@
 #include "platform/Application.h"
 #include "platform/DisplayText.h"
 #include "platform/Guard.h"
+#include "platform/PathText.h"
 #include "platform/StaticText.h"
 #include "platform/Timer.h"
 #include "platform/WindowStyle.h"
 
 #include <QContextMenuEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QSlider>
@@ -27,16 +26,17 @@ namespace zintra {
 namespace {
 
 // The path of what is dragged, when it is a single file on this machine; anything else (several
-// items, a remote address, a folder) is no collection to drop.
+// items, a remote address, a folder) is no collection to drop. The name is taken as the bytes
+// it is, UTF-8 or not.
 std::optional<std::string> DraggedFile(const QMimeData* data) {
     if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
         return std::nullopt;
     }
-    const QString path = data->urls().front().toLocalFile();
-    if (!QFileInfo(path).isFile()) {
+    std::string path = LocalPathBytes(data->urls().front());
+    if (!FileExists(path)) {
         return std::nullopt;
     }
-    return QFile::encodeName(path).toStdString();
+    return path;
 }
 
 } // namespace
@@ -99,6 +99,7 @@ void TForm1::FormCreate() {
 void TForm1::Stuff(const std::string& path) {
     SetTimerEnabled(false);
     SetBarText(kLoadingText);
+    CompleteSettings();
     Settings.Delete(2);
     Settings.Add(path);
     Settings.SaveToFile(settingsPath_());
@@ -108,7 +109,7 @@ void TForm1::ChangeSource1Click() {
     if (!OpenDialog1.Execute(this)) {
         return;
     }
-    UseSource(QFile::encodeName(OpenDialog1.FileName()).toStdString());
+    UseSource(PathBytes(OpenDialog1.FileName()));
 }
 
 void TForm1::UseSource(const std::string& path) {
@@ -122,16 +123,30 @@ void TForm1::Exit1Click() {
 
 void TForm1::Options1Click() {
     Timer1->SetEnabled(false);
-    // A stored interval that is not an integer opens the dialog at the timer's own interval,
-    // so that OK can replace it.
-    const std::int32_t stored = TryStrToInt(Settings.Get(1)).value_or(Timer1->Interval());
-    OptionsDialog->TrackBar1->setValue(PositionOfInterval(stored));
+    // A stored interval that is missing or not an integer opens the dialog at the timer's own
+    // interval, so that OK can replace it.
+    const std::optional<std::int32_t> stored =
+        Settings.Count() > 1 ? TryStrToInt(Settings.Get(1)) : std::nullopt;
+    OptionsDialog->TrackBar1->setValue(PositionOfInterval(stored.value_or(Timer1->Interval())));
     if (OptionsDialog->ShowModal() == mrOk) {
         const int interval = IntervalOfPosition(OptionsDialog->TrackBar1->value());
+        CompleteSettings();
         Settings.Put(1, std::to_string(interval));
         Timer1->SetInterval(interval);
     }
     Timer1->SetEnabled(true);
+}
+
+void TForm1::CompleteSettings() {
+    if (Settings.Count() < 1) {
+        Settings.Add(kDefaultSeparator);
+    }
+    if (Settings.Count() < 2) {
+        Settings.Add(std::to_string(Timer1->Interval()));
+    }
+    if (Settings.Count() < 3) {
+        Settings.Add("");
+    }
 }
 
 void TForm1::Help1Click() {

@@ -74,6 +74,9 @@ private:
     void SetBarText(const std::string& text) override;
     void SetTimerEnabled(bool enabled) override;
     void PopupAt(QPoint globalPos);
+    // Settings short of lines (the settings file could not be read) get what they lack: the
+    // default Separator, the timer's interval and an empty path, so a choice writes all three.
+    void CompleteSettings();
 
     std::function<std::string()> settingsPath_;
     MessageBar bar_;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <new>
 #include <unistd.h>
 
 namespace zintra {
@@ -19,13 +20,21 @@ std::string SettingsFilePath() {
     return path.substr(0, path.rfind('/') + 1) + "config.ini";
 }
 
+ESettingsTooLarge::ESettingsTooLarge()
+    : Exception("The settings file is too large for the memory available") {}
+
 SettingsLines ReadSettingsFile(const std::string& path) {
-    TextFile file(path);
-    SettingsLines lines;
-    file.ReadLine(lines.Separator);
-    file.ReadLine(lines.Interval);
-    file.ReadLine(lines.Path);
-    return lines;
+    try {
+        TextFile file(path);
+        SettingsLines lines;
+        file.ReadLine(lines.Separator);
+        file.ReadLine(lines.Interval);
+        file.ReadLine(lines.Path);
+        return lines;
+    } catch (const std::bad_alloc&) {
+        // What the reading held is free again, so the program goes on without its settings.
+        throw ESettingsTooLarge();
+    }
 }
 
 } // namespace zintra

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Exceptions.h"
+
 #include <cstdint>
 #include <string>
 
@@ -19,9 +21,15 @@ inline constexpr std::int32_t kDefaultInterval = 110;
 // The executable's folder followed by "config.ini"; the current directory plays no part.
 std::string SettingsFilePath();
 
+// A settings file whose lines do not fit the memory available.
+class ESettingsTooLarge : public Exception {
+public:
+    ESettingsTooLarge();
+};
+
 // Reads the first three lines (missing lines are empty, the Separator is kept verbatim).
-// Raises EInOutError when the file cannot be opened or read. The file is written with
-// TStringList::SaveToFile, all items each followed by CR LF.
+// Raises EInOutError when the file cannot be opened or read, ESettingsTooLarge when it runs out
+// of memory. The file is written with TStringList::SaveToFile, all items each followed by CR LF.
 SettingsLines ReadSettingsFile(const std::string& path);
 
 } // namespace zintra

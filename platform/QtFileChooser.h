@@ -4,8 +4,8 @@
 
 namespace zintra {
 
-// The chooser on screen: Qt's own file dialog, the same on every desktop. It refuses folders
-// and files that do not exist, hides no extra boxes and can be resized.
+// The chooser on screen, the same on every desktop. Its path keeps a name that is not UTF-8 as
+// PathText does.
 class QtFileChooser final : public FileChooser {
 public:
     std::optional<QString> Choose(QWidget* parent, const FileRequest& request) override;

@@ -1,5 +1,6 @@
 #include "core/CollectionErrors.h"
 #include "platform/Application.h"
+#include "platform/PathText.h"
 #include "platform/StaticText.h"
 #include "platform/Timer.h"
 #include "tests/app/MainWindowTest.h"
@@ -182,4 +183,21 @@ TEST_F(DropTest, AnythingButOneLocalFileIsLeftAlone) {
         EXPECT_EQ(ReadFile("config.ini"), settings);
         EXPECT_EQ(form_->Bar().MessageText(), shown);
     }
+}
+
+TEST_F(DropTest, NamesThatAreNotUtf8AreTakenAsTheirBytes) {
+    const std::string name = "caf\xE9.zin";
+    WriteFile(name, "Caf\xE9s\r\nLast\r\n");
+    const std::string path = Path(name);
+    ASSERT_EQ(Create(), std::nullopt);
+    const QUrl dropped =
+        QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+    EXPECT_TRUE(Drop({dropped}));
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", path));
+    EXPECT_EQ(form_->Bar().MessageText(), std::string(55, ' ') + "Caf\xE9s Last");
+
+    std::filesystem::remove(SettingsPath());
+    answers_.push_back(PathText(path));
+    form_->ChangeSource1Click();
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", path));
 }

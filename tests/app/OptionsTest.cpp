@@ -1,3 +1,4 @@
+#include "base/Exceptions.h"
 #include "dialogs/OptionsDialog.h"
 #include "platform/Timer.h"
 #include "tests/app/MainWindowTest.h"
@@ -6,6 +7,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <cerrno>
+#include <unistd.h>
 
 using namespace zintra;
 
@@ -36,6 +39,10 @@ protected:
     }
 
     static void Cancel(TForm2& dialog) { dialog.Button2->click(); }
+    static void Slowest(TForm2& dialog) {
+        dialog.TrackBar1->setValue(50);
+        dialog.Button1->click();
+    }
 };
 
 struct OpenCase {
@@ -145,3 +152,20 @@ TEST_P(OptionsOverABadIntervalTest, OpensAtTheTimersIntervalAndOkRepairsTheLine)
 
 INSTANTIATE_TEST_SUITE_P(Lines, OptionsOverABadIntervalTest,
                          testing::Values("abc", "", "2147483648"));
+
+class UnreadableSettingsTest : public OptionsTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(UnreadableSettingsTest, CommandsWorkAndAChoiceWritesAllThreeLines) {
+    // A regular file that cannot be read, reached through a link: Settings stays empty.
+    ASSERT_EQ(symlink("/proc/self/mem", SettingsPath().c_str()), 0);
+    EXPECT_EQ(Create(), std::string(EInOutError(EIO).what()));
+    const bool slower = GetParam();
+    EXPECT_EQ(Options(slower ? Slowest : Cancel).position, 241);
+    ASSERT_EQ(unlink(SettingsPath().c_str()), 0); // the choice may now be written
+    answers_.push_back(QString::fromStdString(collection_));
+    form_->ChangeSource1Click();
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", slower ? "301" : "110", collection_));
+    EXPECT_TRUE(form_->Bar().MessageText().starts_with(LoadedStart()));
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutANewSpeed, UnreadableSettingsTest, testing::Bool());

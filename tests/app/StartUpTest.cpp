@@ -147,26 +147,6 @@ TEST_F(MainWindowTest, SettingsThatAreNoRegularFileCountAsNone) {
     }
 }
 
-TEST_F(MainWindowTest, AnUnreadableSettingsFileLeavesSettingsEmpty) {
-    // A regular file that cannot be read, reached through a link.
-    ASSERT_EQ(symlink("/proc/self/mem", SettingsPath().c_str()), 0);
-
-    EXPECT_EQ(Create(), std::string(EInOutError(EIO).what()));
-    EXPECT_TRUE(Settings().empty());
-    EXPECT_FALSE(form_->Timer1->Enabled());
-    EXPECT_EQ(Caption(), "Loading...");
-
-    // No collection can be chosen in this run: nothing is written.
-    answers_.push_back(QString::fromStdString(collection_));
-    try {
-        form_->ChangeSource1Click();
-        ADD_FAILURE() << "a collection was chosen";
-    } catch (const EListError& failure) {
-        EXPECT_STREQ(failure.what(), "List index out of bounds (2)");
-    }
-    EXPECT_EQ(form_->Bar().MessageText(), "");
-}
-
 TEST_F(MainWindowTest, WindowIsANarrowFixedBar) {
     ASSERT_EQ(Create(), std::nullopt);
     EXPECT_EQ(form_->windowTitle(), "Zintra 1.00");

@@ -1,5 +1,6 @@
 #include "core/SettingsFile.h"
 
+#include "tests/support/MemoryLimit.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,27 @@ TEST(SettingsFile, LivesBesideTheExecutable) {
     ASSERT_GT(size, 0);
     const std::string folder = std::filesystem::path(std::string(exe, size)).parent_path();
     EXPECT_EQ(SettingsFilePath(), folder + "/config.ini");
+}
+
+TEST(SettingsFile, ASettingsFileTooLargeForMemoryIsReportedInWords) {
+    if (!kCanLimitMemory) {
+        GTEST_SKIP() << "no memory limit under AddressSanitizer";
+    }
+    TestFolder folder;
+    const std::string big = WriteOversizedFile(folder.Path("config.ini"));
+    EXPECT_EQ(RunWithMemoryLimit(256 << 20,
+                                 [&] {
+                                     try {
+                                         ReadSettingsFile(big);
+                                     } catch (const ESettingsTooLarge& error) {
+                                         return error.Message().ends_with(
+                                                    "too large for the memory available")
+                                                    ? 0
+                                                    : 2;
+                                     }
+                                     return 1;
+                                 }),
+              0);
 }
 
 } // namespace

@@ -6,6 +6,7 @@ Usage: zintra_e2e.py ZINTRA_BINARY SAMPLES_FOLDER CASE
 """
 import os
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -14,6 +15,7 @@ import time
 from virtual_display import VirtualDisplay
 
 DEADLINE = 30.0  # seconds any awaited condition may take
+NOBODY = 65534  # the unprivileged user that root runs the program as
 
 
 class Failure(Exception):
@@ -33,7 +35,7 @@ def wait_for(what, condition, deadline=DEADLINE):
 class Zintra:
     """A copy of the program in a folder of its own, running on `display`."""
 
-    def __init__(self, binary, display, folder):
+    def __init__(self, binary, display, folder, user=None):
         self.folder = folder
         self.settings = os.path.join(folder, "config.ini")
         self.env = dict(display.env)
@@ -43,7 +45,10 @@ class Zintra:
             self.env["ASAN_OPTIONS"] += ":strict_string_checks=0"
         program = os.path.join(folder, "zintra")
         shutil.copy(binary, program)
-        self.process = subprocess.Popen([program], cwd="/", env=self.env)
+        # Another user runs the program through setpriv, which becomes the program itself.
+        as_user = [] if user is None else [
+            "setpriv", "--reuid=%d" % user, "--regid=%d" % user, "--clear-groups"]
+        self.process = subprocess.Popen(as_user + [program], cwd="/", env=self.env)
         self.main = self.window("Zintra 1.00")
 
     def xdotool(self, *args):
@@ -147,16 +152,46 @@ def options_reach_the_file_with_the_next_change_source(z, samples):
     assert z.exit() == 0
 
 
-def unwritable_settings_show_an_error_box(z, samples):
-    collection = os.path.join(samples, "proverbs.zin")
+def snapshot(folder):
+    """Each entry's kind, device, owner, node and bytes: what a refused write must not change."""
+    def entry(path, st):
+        regular = stat.S_ISREG(st.st_mode) and not path.endswith("zintra")
+        return st.st_mode, st.st_rdev, st.st_uid, st.st_ino, regular and open(path, "rb").read()
+    return {n: entry(os.path.join(folder, n), os.lstat(os.path.join(folder, n)))
+            for n in os.listdir(folder)}
+
+
+def choice_is_refused_and_nothing_touched(z, samples):
+    before = snapshot(z.folder)
     z.command("c")
-    z.choose(collection)
-    boxes = wait_for("the error box", lambda: len(z.windows("Zintra 1.00")) == 2 or None)
-    assert boxes
+    z.choose(os.path.join(z.folder, "quotes.zin"))
+    wait_for("the error box", lambda: len(z.windows("Zintra 1.00")) == 2)
     z.xdotool("key", "Return")
     wait_for("the error box to close", lambda: len(z.windows("Zintra 1.00")) == 1)
-    assert z.process.poll() is None, "the program ended"
+    assert snapshot(z.folder) == before, "changed: %s" % snapshot(z.folder)
     assert z.exit() == 0
+
+
+def device_settings(folder):
+    """config.ini links to a private null device (a FIFO where none can be made)."""
+    node = os.path.join(folder, "null")
+    try:
+        os.mknod(node, 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+    except PermissionError:
+        os.mkfifo(node)
+    os.symlink(node, os.path.join(folder, "config.ini"))
+
+
+def read_only_settings(folder):
+    """A settings file its owner may not write, in a folder the owner may; root runs as nobody."""
+    with open(os.path.join(folder, "config.ini"), "wb") as f:
+        f.write(expected_settings(b"110", ""))
+    os.chmod(f.name, 0o444)
+    if os.geteuid() == 0:
+        for name in ("", "config.ini", "quotes.zin"):
+            os.chown(os.path.join(folder, name), NOBODY, NOBODY)
+        return NOBODY
+    return None
 
 
 def menu_key_opens_the_menu(z, samples):
@@ -191,12 +226,19 @@ def help_and_about_open_and_close(z, samples):
     assert z.exit() == 0
 
 
+def settings_folder(folder):
+    os.mkdir(os.path.join(folder, "config.ini"))  # no file can be written there
+
+
+# Each case: the test, and what prepares the program's folder (giving the user to run as).
 CASES = {
     "StartsWithoutSettingsAndExits": (starts_without_settings_and_exits, False),
     "ChangeSourceWritesSettings": (change_source_writes_settings, False),
     "OptionsReachTheFileWithTheNextChangeSource":
         (options_reach_the_file_with_the_next_change_source, False),
-    "UnwritableSettingsShowAnErrorBox": (unwritable_settings_show_an_error_box, True),
+    "UnwritableSettingsShowAnErrorBox": (choice_is_refused_and_nothing_touched, settings_folder),
+    "DeviceSettingsAreLeftAlone": (choice_is_refused_and_nothing_touched, device_settings),
+    "ReadOnlySettingsAreLeftAlone": (choice_is_refused_and_nothing_touched, read_only_settings),
     "MenuKeyOpensTheMenu": (menu_key_opens_the_menu, False),
     "OnlyTheMainWindowShowsAtStart": (only_the_main_window_shows_at_start, False),
     "HelpAndAboutOpenAndClose": (help_and_about_open_and_close, False),
@@ -205,13 +247,13 @@ CASES = {
 
 def main():
     binary, samples, case = sys.argv[1:4]
-    test, settings_folder = CASES[case]
+    test, prepare = CASES[case]
     with tempfile.TemporaryDirectory() as folder, VirtualDisplay() as display:
-        if settings_folder:
-            os.mkdir(os.path.join(folder, "config.ini"))  # no file can be written there
+        shutil.copy(os.path.join(samples, "proverbs.zin"), os.path.join(folder, "quotes.zin"))
+        user = prepare(folder) if prepare else None
         z = None
         try:
-            z = Zintra(binary, display, folder)
+            z = Zintra(binary, display, folder, user)
             test(z, samples)
         except (Failure, AssertionError) as failure:
             print("FAILED:", failure, file=sys.stderr)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using namespace zintra;
 
@@ -92,6 +93,31 @@ TEST(Fortune2zin, UnreadableFilesAndWrongCommandLinesSayWhy) {
         EXPECT_EQ(outcome.err, "fortune2zin: " + reason + "\n" + usage);
     }
     EXPECT_EQ(Convert({"--help"}).out, usage);
+}
+
+// Standard output on a full disk: nothing written is taken.
+class FullOutput : public std::streambuf {
+protected:
+    int_type overflow(int_type) override { return traits_type::eof(); }
+};
+
+TEST(ToolOutput, LostOutputOfEitherToolExitsWithOneAndSaysSo) {
+    TestFolder folder;
+    const std::string file = folder.Write("file", "%\nA saying\n%\nAnother\n");
+    using Run = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+    const std::vector<std::tuple<Run, std::string, std::vector<std::string>>> runs = {
+        {RunZincheck, "zincheck", {file}},
+        {RunZincheck, "zincheck", {"--ticks", "4294967295", file}},
+        {RunZincheck, "zincheck", {"--help"}},
+        {RunFortune2zin, "fortune2zin", {file}},
+        {RunFortune2zin, "fortune2zin", {"--help"}}};
+    for (const auto& [run, tool, args] : runs) {
+        FullOutput full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(run(args, out, err), 1) << tool << " " << args.front();
+        EXPECT_EQ(err.str(), tool + ": standard output could not be written\n");
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tools/fortune2zin/Fortune2zin.h"
 
+#include "tools/common/Output.h"
 #include "tools/fortune2zin/FortuneCommandLine.h"
 #include "tools/fortune2zin/FortuneConverter.h"
 
@@ -31,6 +32,25 @@ std::string Unreadable(const std::string& path) {
     return {};
 }
 
+// Converts the fortune file to `out`; gives why it could not be read, or nothing.
+std::string ConvertFile(const FortuneOptions& options, std::ostream& out) {
+    if (std::string reason = Unreadable(options.path); !reason.empty()) {
+        return reason;
+    }
+    try {
+        const std::unique_ptr<std::FILE, Closer> file(std::fopen(options.path.c_str(), "rb"));
+        if (!file) {
+            throw std::system_error(errno, std::generic_category());
+        }
+        ConvertFortunes(file.get(), options, out);
+    } catch (const std::system_error& error) {
+        return error.code().message();
+    } catch (const std::bad_alloc&) {
+        return "a quotation is too large for the memory available";
+    }
+    return {};
+}
+
 } // namespace
 
 int RunFortune2zin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -43,30 +63,11 @@ int RunFortune2zin(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (options.help) {
         out << kFortuneUsageLine << '\n';
-        return kFortuneConverted;
-    }
-    std::string reason = Unreadable(options.path);
-    if (reason.empty()) {
-        try {
-            const std::unique_ptr<std::FILE, Closer> file(std::fopen(options.path.c_str(), "rb"));
-            if (!file) {
-                throw std::system_error(errno, std::generic_category());
-            }
-            ConvertFortunes(file.get(), options, out);
-        } catch (const std::system_error& error) {
-            reason = error.code().message();
-        } catch (const std::bad_alloc&) {
-            reason = "a quotation is too large for the memory available";
-        }
-    }
-    if (reason.empty() && !out.flush()) {
-        reason = "the collection could not be written";
-    }
-    if (!reason.empty()) {
+    } else if (const std::string reason = ConvertFile(options, out); !reason.empty()) {
         err << "fortune2zin: " << options.path << ": " << reason << '\n';
         return kFortuneUnreadable;
     }
-    return kFortuneConverted;
+    return OutputWritten(out, err, "fortune2zin") ? kFortuneConverted : kFortuneUnreadable;
 }
 
 } // namespace zintra

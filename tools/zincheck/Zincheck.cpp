@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "core/ErrorText.h"
 #include "core/MessageBar.h"
+#include "tools/common/Output.h"
 #include "tools/zincheck/CommandLine.h"
 
 namespace zintra {
@@ -30,7 +31,8 @@ void Preview(const ZincheckOptions& options, std::ostream& out) {
         out << std::string_view(bar.MessageText()).substr(leadIn) << '\n';
         return;
     }
-    for (std::uint32_t tick = 0; tick < *options.ticks; ++tick) {
+    // Output that cannot be written ends the ticks early; the caller reports it.
+    for (std::uint32_t tick = 0; tick < *options.ticks && out; ++tick) {
         bar.Timer1Timer();
         out << view.Text() << '\n';
     }
@@ -48,16 +50,15 @@ int RunZincheck(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (options.help) {
         out << kUsageLine << '\n';
-        return kZincheckLoaded;
+    } else {
+        try {
+            Preview(options, out);
+        } catch (const Exception& error) {
+            err << ErrorBoxText(error.Message()) << '\n';
+            return kZincheckFailed;
+        }
     }
-    try {
-        Preview(options, out);
-    } catch (const Exception& error) {
-        err << ErrorBoxText(error.Message()) << '\n';
-        return kZincheckFailed;
-    }
-    out.flush();
-    return kZincheckLoaded;
+    return OutputWritten(out, err, "zincheck") ? kZincheckLoaded : kZincheckFailed;
 }
 
 } // namespace zintra

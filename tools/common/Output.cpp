@@ -1,0 +1,13 @@
+#include "tools/common/Output.h"
+
+namespace zintra {
+
+bool OutputWritten(std::ostream& out, std::ostream& err, std::string_view tool) {
+    if (out.flush()) {
+        return true;
+    }
+    err << tool << ": standard output could not be written\n";
+    return false;
+}
+
+} // namespace zintra
