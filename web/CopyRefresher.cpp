@@ -1,0 +1,47 @@
+#include "web/CopyRefresher.h"
+
+#include "sock/Sock.h"
+
+namespace zintra {
+
+CopyRefresher::CopyRefresher(WebFolder folder, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)), sock_(std::make_unique<TSock>(this)),
+      download_(std::make_unique<WebDownload>(*sock_, folder_, this)) {
+    timer_.setInterval(kInterval);
+    connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
+    download_->OnDone = [this](const DownloadOutcome& outcome) {
+        if (outcome.failure.empty() && outcome.changed && OnChanged) {
+            OnChanged(outcome.path);
+        }
+    };
+}
+
+// The download goes before the component it works through.
+CopyRefresher::~CopyRefresher() {
+    download_.reset();
+}
+
+void CopyRefresher::SetInterval(std::chrono::milliseconds interval) {
+    timer_.setInterval(interval);
+}
+
+void CopyRefresher::Follow(const QString& path) {
+    download_->Cancel();
+    timer_.stop();
+    const std::optional<CopyRecord> record = folder_.RecordOf(path);
+    if (!record) {
+        url_.clear();
+        return;
+    }
+    url_ = record->url;
+    timer_.start();
+    Refresh();
+}
+
+void CopyRefresher::Refresh() {
+    if (!download_->Running()) {
+        download_->Start(url_, /*refresh=*/true);
+    }
+}
+
+} // namespace zintra
