@@ -1,7 +1,9 @@
 #include "sock/Sock.h"
 #include "tests/support/SockTestSupport.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/ToolRun.h"
 #include "tests/support/WebServers.h"
+#include "tools/zincheck/Zincheck.h"
 #include "web/CollectionList.h"
 #include "web/CopyRefresher.h"
 #include "web/WebDownload.h"
@@ -118,6 +120,23 @@ TEST_P(RealServer, ListsFetchesAndRefreshesAFolderOfCollections) {
     ASSERT_TRUE(PumpUntil([&] { return !changed.empty(); }, kDeadlineMs));
     EXPECT_EQ(changed, std::vector<QString>{first.path});
     EXPECT_EQ(ReadBytes(first.path.toStdString()), "Proverbs\nNew today.\nThe end.\n");
+}
+
+// zincheck previews an address as it previews the same file, and names a failure.
+TEST_P(RealServer, ZincheckPreviewsACollectionByItsAddress) {
+    WebServer server;
+    Start(server);
+    const std::string url =
+        server.Url("/lists/caf%C3%A9%20talk.zin").toString(QUrl::FullyEncoded).toStdString();
+    const ToolOutcome fetched = RunTool(RunZincheck, {"--seed", "7", url});
+    EXPECT_EQ(fetched.status, kZincheckLoaded) << fetched.err;
+    EXPECT_EQ(fetched.out, RunTool(RunZincheck, {"--seed", "7",
+                                                 web.published.Path("lists/caf\xc3\xa9 talk.zin")})
+                               .out);
+
+    const ToolOutcome missing = RunTool(RunZincheck, {url + "x"});
+    EXPECT_EQ(missing.status, kZincheckFailed);
+    EXPECT_TRUE(missing.err.starts_with(url + "x - HTTP 404 ")) << missing.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, testing::Values(Server::Python, Server::Nginx),
