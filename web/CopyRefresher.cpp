@@ -6,7 +6,8 @@ namespace zintra {
 
 CopyRefresher::CopyRefresher(WebFolder folder, QObject* parent)
     : QObject(parent), folder_(std::move(folder)), sock_(std::make_unique<TSock>(this)),
-      download_(std::make_unique<WebDownload>(*sock_, folder_, this)) {
+      get_(std::make_unique<HttpGet>(*sock_)),
+      download_(std::make_unique<WebDownload>(*get_, folder_)) {
     timer_.setInterval(kInterval);
     connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
     download_->OnDone = [this](const DownloadOutcome& outcome) {
@@ -16,9 +17,10 @@ CopyRefresher::CopyRefresher(WebFolder folder, QObject* parent)
     };
 }
 
-// The download goes before the component it works through.
+// The download goes before the GET it works through, and that before its component.
 CopyRefresher::~CopyRefresher() {
     download_.reset();
+    get_.reset();
 }
 
 void CopyRefresher::SetInterval(std::chrono::milliseconds interval) {

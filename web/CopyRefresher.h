@@ -35,6 +35,7 @@ private:
 
     WebFolder folder_;
     std::unique_ptr<TSock> sock_;
+    std::unique_ptr<HttpGet> get_;
     std::unique_ptr<WebDownload> download_;
     QTimer timer_;
     QUrl url_;

@@ -12,7 +12,8 @@ namespace zintra {
 
 QString FetchCopyNow(const QUrl& url, const WebFolder& folder) {
     TSock sock(nullptr);
-    WebDownload download(sock, folder);
+    HttpGet get(sock);
+    WebDownload download(get, folder);
     QEventLoop loop;
     std::optional<DownloadOutcome> outcome;
     download.OnDone = [&](const DownloadOutcome& done) {

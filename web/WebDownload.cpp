@@ -4,10 +4,8 @@
 
 namespace zintra {
 
-WebDownload::WebDownload(TSock& sock, WebFolder folder, QObject* parent)
-    : QObject(parent), folder_(std::move(folder)), get_(sock, this) {
-    get_.OnDone = [this](const HttpAnswer& answer) { Keep(answer); };
-}
+WebDownload::WebDownload(HttpGet& get, WebFolder folder, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)), get_(get) {}
 
 void WebDownload::Start(const QUrl& url, bool refresh) {
     get_.Cancel();
@@ -32,6 +30,7 @@ void WebDownload::Start(const QUrl& url, bool refresh) {
             Qt::QueuedConnection);
         return;
     }
+    get_.OnDone = [this](const HttpAnswer& answer) { Keep(answer); };
     get_.Start(url, conditions);
 }
 

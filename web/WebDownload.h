@@ -10,8 +10,6 @@
 
 namespace zintra {
 
-class TSock;
-
 // How a download ended: the copy's path, whether it was replaced, or why it failed (and then
 // nothing was replaced).
 struct DownloadOutcome {
@@ -22,12 +20,10 @@ struct DownloadOutcome {
 
 // Fetches one address into its copy in the web folder: the copy is replaced, whole, only by a
 // complete 200 answer that Check accepts. A refresh asks conditionally, with the validators
-// the copy was kept with.
+// the copy was kept with. It fetches through `get`, whose OnDone it takes while it downloads.
 class WebDownload : public QObject {
 public:
-    WebDownload(TSock& sock, WebFolder folder, QObject* parent = nullptr);
-
-    HttpGet& Get() { return get_; }
+    WebDownload(HttpGet& get, WebFolder folder, QObject* parent = nullptr);
 
     // Starts fetching `url`; `refresh` makes the request conditional on the copy kept.
     void Start(const QUrl& url, bool refresh = false);
@@ -43,7 +39,7 @@ private:
     void Keep(const HttpAnswer& answer);
 
     WebFolder folder_;
-    HttpGet get_;
+    HttpGet& get_;
     QUrl url_;
     QString path_;
 };

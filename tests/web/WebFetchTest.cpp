@@ -34,8 +34,9 @@ struct WebFixture {
 
     DownloadOutcome Download(const QUrl& url, bool refresh = false,
                              std::chrono::milliseconds timeout = HttpGet::kTimeout) {
-        WebDownload download(sock, folder);
-        download.Get().SetTimeout(timeout);
+        HttpGet get(sock);
+        get.SetTimeout(timeout);
+        WebDownload download(get, folder);
         std::optional<DownloadOutcome> outcome;
         download.OnDone = [&](const DownloadOutcome& done) { outcome = done; };
         download.Start(url, refresh);
