@@ -194,8 +194,7 @@ TEST_F(DropTest, ADroppedAddressIsKeptInTheWebFolderAndRefreshed) {
     const SockUnit unit;
     TestFolder published;
     published.Write("q.zin", "Title\nfirst\nLast\n");
-    WebServer server;
-    WebServer::Python(server, published.Path(""));
+    const WebServer server(WebServer::Python, published.Path(""), published);
     ASSERT_EQ(Create(), std::nullopt);
     EXPECT_TRUE(Drop({server.Url("/q.zin")}));
     const std::string copy = Path("web/127.0.0.1_" + std::to_string(server.Port()) + "/q.zin");

@@ -195,27 +195,25 @@ def help_and_about_open_and_close(z, samples):
 class FolderServer:
     """python3's http.server over `folder` on a free port of 127.0.0.1."""
 
-    def __init__(self, folder):
+    def __enter__(self):
         with socket.socket() as probe:
             probe.bind(("127.0.0.1", 0))
             self.port = probe.getsockname()[1]
         self.process = subprocess.Popen(
             [sys.executable, "-m", "http.server", str(self.port), "--bind", "127.0.0.1",
-             "--directory", folder], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("the web server", self.listening)
+             "--directory", self.folder], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the web server",
+                 lambda: socket.socket().connect_ex(("127.0.0.1", self.port)) == 0)
+        return self
 
-    def listening(self):
-        with socket.socket() as client:
-            return client.connect_ex(("127.0.0.1", self.port)) == 0
+    def __init__(self, folder):
+        self.folder = folder
 
     def url(self, path):
         return "http://127.0.0.1:%d%s" % (self.port, path)
 
     def copy(self, z, name):
         return os.path.join(z.folder, "web", "127.0.0.1_%d" % self.port, name)
-
-    def __enter__(self):
-        return self
 
     def __exit__(self, *_):
         self.process.kill()
@@ -253,11 +251,9 @@ def dropped_address_is_shown(z, samples):
         try:
             window = z.window("Drag Source")
             z.xdotool("mousemove", "--window", window, "80", "40", "mousedown", "1")
-            for step in range(1, 6):
-                z.xdotool("mousemove", "--window", window, str(80 + 5 * step), "40")
-            # Over the bar, by small steps, as a hand would move; then the drop.
-            for step in range(5):
-                z.xdotool("mousemove", "--window", z.main, str(30 + 4 * step), "9")
+            # Out of the source and over the bar, by small steps as a hand moves; then the drop.
+            for x, target in [(90, window), (100, window), (30, z.main), (40, z.main)]:
+                z.xdotool("mousemove", "--window", target, str(x), "9")
                 time.sleep(0.05)
             z.xdotool("mouseup", "1")
             copy = server.copy(z, "workshop.zin")

@@ -1,21 +1,7 @@
 #!/usr/bin/env python3
-"""Web servers that misbehave, one way each, for the web tests: hostile_http.py MODE
-
-Listens on a free port of 127.0.0.1, prints that port on a line of its own, and answers every
-connection after the client's request head as MODE says, until it is killed:
-
-  drip        a 200 answer whose body comes one byte a second and never ends
-  silent      reads the request and never answers
-  endless     a 200 answer without a length whose body never ends
-  badstatus   a status line that is not HTTP
-  loop        redirects to itself, for ever
-  https       redirects to an https: address
-  reset       half the body of a 200 answer, then a reset
-  short       a Content-Length larger than the body, then the close
-  badchunk    a chunked body with a chunk size that is no number
-  gzip        a gzip-compressed collection (Content-Encoding: gzip)
-  dotdot      a text list whose entries climb out of the server's tree
-"""
+"""Web servers that misbehave, one way each (MODE, see ANSWERS), for the web tests:
+hostile_http.py MODE listens on a free port of 127.0.0.1, prints it, and answers every request
+so until it is killed."""
 import gzip
 import socket
 import struct
@@ -23,84 +9,61 @@ import sys
 import threading
 import time
 
-COLLECTION = b"Hostile\nentry\nLast\n"
+BODY = b"Hostile\nentry\nLast\n"
+ZIPPED = gzip.compress(BODY)
 
 
 def head(status, *headers):
-    lines = ["HTTP/1.1 " + status] + list(headers) + ["Connection: close", "", ""]
-    return "\r\n".join(lines).encode()
+    return "\r\n".join(["HTTP/1.1 " + status, *headers, "Connection: close", "", ""]).encode()
 
 
-def read_request(conn):
-    data = b""
-    while b"\r\n\r\n" not in data:
-        chunk = conn.recv(4096)
-        if not chunk:
-            return False
-        data += chunk
-    return True
-
-
-def drip(conn):
-    conn.sendall(head("200 OK", "Content-Length: 1000000"))
+def forever(conn, first, then, pause=0.0):
+    conn.sendall(first)
     while True:
-        conn.sendall(b"x")
-        time.sleep(1)
-
-
-def silent(conn):
-    while conn.recv(4096):
-        pass
-
-
-def endless(conn):
-    conn.sendall(head("200 OK"))
-    block = b"endless\n" * 8192
-    while True:
-        conn.sendall(block)
+        conn.sendall(then)
+        time.sleep(pause)
 
 
 def reset(conn):
-    conn.sendall(head("200 OK", "Content-Length: %d" % (2 * len(COLLECTION))) + COLLECTION)
+    conn.sendall(head("200 OK", "Content-Length: %d" % (2 * len(BODY))) + BODY)
     time.sleep(0.2)
     conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
 
 
 ANSWERS = {
-    "drip": drip,
-    "silent": silent,
-    "endless": endless,
+    "drip": lambda c: forever(c, head("200 OK", "Content-Length: 999999"), b"x", 1.0),
+    "silent": lambda c: c.recv(1) and time.sleep(3600),
+    "endless": lambda c: forever(c, head("200 OK"), b"endless\n" * 8192),
     "reset": reset,
-    "badstatus": lambda c: c.sendall(b"HTTP/1.1 OK fine\r\n\r\nHostile\n"),
+    "badstatus": lambda c: c.sendall(b"HTTP/1.1 OK fine\r\n\r\n" + BODY),
     "loop": lambda c: c.sendall(head("302 Found", "Location: /again", "Content-Length: 0")),
-    "https": lambda c: c.sendall(head("301 Moved", "Location: https://127.0.0.1/a.zin",
-                                      "Content-Length: 0")),
-    "short": lambda c: c.sendall(head("200 OK", "Content-Length: 500") + COLLECTION),
-    "badchunk": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked")
-                                    + b"5\r\nHosti\r\nzz\r\nle\n\r\n0\r\n\r\n"),
+    "https": lambda c: c.sendall(head("301 Moved", "Location: https://127.0.0.1/a.zin")),
+    "short": lambda c: c.sendall(head("200 OK", "Content-Length: 500") + BODY),
+    "badchunk": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked") +
+                                    b"5\r\nHosti\r\nzz\r\nle\n\r\n0\r\n\r\n"),
     "gzip": lambda c: c.sendall(head("200 OK", "Content-Encoding: gzip",
-                                     "Content-Length: %d" % len(gzip.compress(COLLECTION)))
-                                + gzip.compress(COLLECTION)),
-    "dotdot": lambda c: c.sendall(head("200 OK", "Content-Type: text/plain")
-                                  + b"../../../outside.zin\n%2e%2e/%2e%2e/escape.zin\n"
-                                  + b"http://127.0.0.1:1/..%2F..%2Fconfig.ini\n"),
+                                     "Content-Length: %d" % len(ZIPPED)) + ZIPPED),
+    # A list whose entries climb out of the server's tree, or name config.ini.
+    "dotdot": lambda c: c.sendall(head("200 OK", "Content-Type: text/plain") +
+                                  b"../../../outside.zin\n%2e%2e/%2e%2e/escape.zin\n" +
+                                  b"http://127.0.0.1:1/..%2F..%2Fconfig.ini\n"),
 }
 
 
 def serve(conn, answer):
     with conn:
         try:
-            if read_request(conn):
-                answer(conn)
+            request = b""
+            while b"\r\n\r\n" not in request:
+                request += conn.recv(4096) or b"\r\n\r\n"
+            answer(conn)
         except OSError:
             pass  # the client gave up
 
 
 def main():
     answer = ANSWERS[sys.argv[1]]
-    listener = socket.socket()
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(16)
+    listener = socket.create_server(("127.0.0.1", 0))
     print(listener.getsockname()[1], flush=True)
     while True:
         conn, _ = listener.accept()
