@@ -94,7 +94,7 @@ void HttpGet::Start(const QUrl& url, const HttpConditions& conditions) {
     url_ = url;
     conditions_ = conditions;
     redirects_ = 0;
-    Request();
+    QueueRequest();
 }
 
 void HttpGet::Cancel() {
@@ -204,9 +204,15 @@ void HttpGet::Redirect(const std::string& location) {
     }
     ++redirects_;
     url_ = next;
-    // The next request starts once the component has left the handler that brought the answer.
     Release();
     running_ = true;
+    QueueRequest();
+}
+
+// A request opens its socket from the event loop: the component has left the handler that
+// brought the last answer, and notifications already posted for a socket given up, which the
+// component would take for its new one's, have been handled (and dropped) before.
+void HttpGet::QueueRequest() {
     QMetaObject::invokeMethod(
         this,
         [this, generation = generation_] {

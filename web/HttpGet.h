@@ -65,6 +65,7 @@ public:
     std::function<void(const HttpAnswer& answer)> OnDone;
 
 private:
+    void QueueRequest();
     void Request();
     void Connected();
     void Read();
