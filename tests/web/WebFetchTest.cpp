@@ -54,14 +54,14 @@ struct WebFixture {
 
 class RealServer : public testing::TestWithParam<WebServer::Kind> {
 protected:
-    WebFixture web;
-    WebServer server{GetParam(), web.published.Path(""), web.scratch};
+    WebFixture web_;
+    WebServer server_{GetParam(), web_.published.Path(""), web_.scratch};
 };
 
 // The folder's index page is a list; its collections are kept and refreshed only when changed.
 TEST_P(RealServer, ListsFetchesAndRefreshesAFolderOfCollections) {
     // Without its "/", the folder's address is redirected to the index page.
-    const HttpAnswer list = web.Get(server.Url("/lists"));
+    const HttpAnswer list = web_.Get(server_.Url("/lists"));
     ASSERT_EQ(list.failure, "");
     std::vector<QString> names;
     for (const QUrl& entry : ReadCollectionList(list.url, list.body, list.contentType)) {
@@ -71,21 +71,21 @@ TEST_P(RealServer, ListsFetchesAndRefreshesAFolderOfCollections) {
     EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("caf\u00e9 talk.zin"),
                                            QStringLiteral("proverbs.zin")}));
 
-    const QUrl proverbs = server.Url("/lists/proverbs.zin");
-    const DownloadOutcome first = web.Download(proverbs);
+    const QUrl proverbs = server_.Url("/lists/proverbs.zin");
+    const DownloadOutcome first = web_.Download(proverbs);
     ASSERT_EQ(first.failure, "");
     EXPECT_TRUE(first.changed);
     EXPECT_EQ(ReadBytes(first.path.toStdString()),
-              ReadBytes(web.published.Path("lists/proverbs.zin")));
-    const DownloadOutcome unchanged = web.Download(proverbs, /*refresh=*/true);
+              ReadBytes(web_.published.Path("lists/proverbs.zin")));
+    const DownloadOutcome unchanged = web_.Download(proverbs, /*refresh=*/true);
     EXPECT_EQ(unchanged.failure, "");
     EXPECT_FALSE(unchanged.changed);
 
-    CopyRefresher refresher(web.folder);
+    CopyRefresher refresher(web_.folder);
     std::vector<QString> changed;
     refresher.OnChanged = [&](const QString& path) { changed.push_back(path); };
-    web.published.Write("lists/proverbs.zin", "Proverbs\nNew today.\nThe end.\n");
-    std::filesystem::last_write_time(web.published.Path("lists/proverbs.zin"),
+    web_.published.Write("lists/proverbs.zin", "Proverbs\nNew today.\nThe end.\n");
+    std::filesystem::last_write_time(web_.published.Path("lists/proverbs.zin"),
                                      std::filesystem::file_time_type::clock::now() +
                                          std::chrono::hours(1));
     refresher.Follow(first.path);
@@ -97,11 +97,11 @@ TEST_P(RealServer, ListsFetchesAndRefreshesAFolderOfCollections) {
 // zincheck previews an address as it previews the same file, and names a failure.
 TEST_P(RealServer, ZincheckPreviewsACollectionByItsAddress) {
     const std::string url =
-        server.Url("/lists/caf%C3%A9%20talk.zin").toString(QUrl::FullyEncoded).toStdString();
+        server_.Url("/lists/caf%C3%A9%20talk.zin").toString(QUrl::FullyEncoded).toStdString();
     const ToolOutcome fetched = RunTool(RunZincheck, {"--seed", "7", url});
     EXPECT_EQ(fetched.status, kZincheckLoaded) << fetched.err;
     EXPECT_EQ(fetched.out, RunTool(RunZincheck, {"--seed", "7",
-                                                 web.published.Path("lists/caf\xc3\xa9 talk.zin")})
+                                                 web_.published.Path("lists/caf\xc3\xa9 talk.zin")})
                                .out);
     const ToolOutcome missing = RunTool(RunZincheck, {url + "x"});
     EXPECT_EQ(missing.status, kZincheckFailed);
