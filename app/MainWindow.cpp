@@ -4,6 +4,8 @@
 #include "core/FileExists.h"
 #include "core/SettingsFile.h"
 #include "dialogs/AboutForm.h"
+#include "dialogs/CollectionListDialog.h"
+#include "dialogs/DownloadWindow.h"
 #include "dialogs/HelpForm.h"
 #include "dialogs/OptionsDialog.h"
 #include "platform/Application.h"
@@ -13,11 +15,13 @@
 #include "platform/StaticText.h"
 #include "platform/Timer.h"
 #include "platform/WindowStyle.h"
+#include "web/CopyRefresher.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QSlider>
+#include <QTemporaryFile>
 #include <optional>
 #include <string>
 
@@ -37,6 +41,35 @@ std::optional<std::string> DraggedFile(const QMimeData* data) {
         return std::nullopt;
     }
     return path;
+}
+
+// A link dragged from a browser.
+std::optional<QUrl> DraggedAddress(const QMimeData* data) {
+    if (data == nullptr || data->urls().size() != 1) {
+        return std::nullopt;
+    }
+    const QUrl url = data->urls().front();
+    if (url.scheme() != QStringLiteral("http") && url.scheme() != QStringLiteral("https")) {
+        return std::nullopt;
+    }
+    return url;
+}
+
+// A view that shows nothing, for loading a collection only to see that it loads.
+class NoView : public MessageBarView {
+    void SetBarText(const std::string&) override {}
+    void SetTimerEnabled(bool) override {}
+};
+
+// A refreshed collection replaces the copy only when it loads as the bar would load it.
+void CheckCollection(const std::string& body) {
+    QTemporaryFile file;
+    if (!file.open() || file.write(body.data(), qint64(body.size())) != qint64(body.size()) ||
+        !file.flush()) {
+        throw std::runtime_error("The refreshed collection could not be checked");
+    }
+    NoView view;
+    MessageBar(view).Load(QFile::encodeName(file.fileName()).toStdString());
 }
 
 } // namespace
@@ -67,6 +100,7 @@ TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileCh
     connect(Help1, &QAction::triggered, this, Guarded([this] { Help1Click(); }));
     connect(About1, &QAction::triggered, this, Guarded([this] { About1Click(); }));
     connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
+    OpenDialog1.SetWebSource([this](QWidget*) { return ChooseFromWeb(QUrl()); });
 }
 
 TForm1::~TForm1() = default;
@@ -94,6 +128,16 @@ void TForm1::FormCreate() {
     Timer1->SetInterval(StrToInt(lines.Interval));
     Load(lines.Path);
     Timer1->SetEnabled(true);
+    FollowCopy(lines.Path);
+}
+
+void TForm1::Timer1Timer() {
+    if (copyChanged_ && bar_.ScrollPos() > bar_.MessageLength()) {
+        copyChanged_ = false;
+        bar_.SetScrollPos(0);
+        Load(Settings.Get(2));
+    }
+    bar_.Timer1Timer();
 }
 
 void TForm1::Stuff(const std::string& path) {
@@ -115,6 +159,38 @@ void TForm1::ChangeSource1Click() {
 void TForm1::UseSource(const std::string& path) {
     Stuff(path);
     Load(path);
+    FollowCopy(path);
+}
+
+std::optional<QString> TForm1::ChooseFromWeb(const QUrl& list) {
+    if (Form5 == nullptr) {
+        return std::nullopt;
+    }
+    return Form5->ChooseCollection(WebFolder::BesideSettings(settingsPath_()), list);
+}
+
+void TForm1::UseAddress(const QUrl& url) {
+    if (!url.path().endsWith(QStringLiteral(".zin"), Qt::CaseInsensitive)) {
+        if (const std::optional<QString> path = ChooseFromWeb(url)) {
+            UseSource(QFile::encodeName(*path).toStdString());
+        }
+        return;
+    }
+    download_ = std::make_unique<DownloadWindow>(WebFolder::BesideSettings(settingsPath_()), this);
+    download_->OnDownloaded = [this](const QString& path) {
+        UseSource(QFile::encodeName(path).toStdString());
+    };
+    download_->Start(url);
+}
+
+void TForm1::FollowCopy(const std::string& path) {
+    copyChanged_ = false;
+    if (!refresher_) {
+        refresher_ = std::make_unique<CopyRefresher>(WebFolder::BesideSettings(settingsPath_()));
+        refresher_->Download().Check = CheckCollection;
+        refresher_->OnChanged = [this](const QString&) { copyChanged_ = true; };
+    }
+    refresher_->Follow(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
 void TForm1::Exit1Click() {
@@ -178,12 +254,18 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (DraggedFile(event->mimeData())) {
+    if (DraggedFile(event->mimeData()) || DraggedAddress(event->mimeData())) {
         event->acceptProposedAction();
     }
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
+    if (const std::optional<QUrl> url = DraggedAddress(event->mimeData())) {
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(this, Guarded([this, address = *url] { UseAddress(address); }),
+                                  Qt::QueuedConnection);
+        return;
+    }
     const std::optional<std::string> path = DraggedFile(event->mimeData());
     if (!path) {
         return;

@@ -12,9 +12,12 @@
 
 class QAction;
 class QMenu;
+class QUrl;
 
 namespace zintra {
 
+class CopyRefresher;
+class DownloadWindow;
 class StaticText;
 class TForm2;
 class THelpForm;
@@ -52,10 +55,16 @@ public:
     void FormCreate();
     void Stuff(const std::string& path);
     void Load(const std::string& path) { bar_.Load(path); }
-    void Timer1Timer() { bar_.Timer1Timer(); }
+    // A copy from the web that changed meanwhile is shown once the text starts over.
+    void Timer1Timer();
     void ChangeSource1Click();
     // A collection chosen in the chooser or dropped on the window: recorded, then shown.
     void UseSource(const std::string& path);
+    // "From the &Web..." of the chooser: Form5 over it; the full path of the downloaded copy.
+    std::optional<QString> ChooseFromWeb(const QUrl& list);
+    // A web address dropped on the window: a collection (".zin") is downloaded and used, any
+    // other is read as a list in Form5.
+    void UseAddress(const QUrl& url);
     void Exit1Click();
     void Options1Click();
     void Help1Click();
@@ -77,9 +86,14 @@ private:
     // Settings short of lines (the settings file could not be read) get what they lack: the
     // default Separator, the timer's interval and an empty path, so a choice writes all three.
     void CompleteSettings();
+    // Keeps the shown collection fresh when it is a copy from the web.
+    void FollowCopy(const std::string& path);
 
     std::function<std::string()> settingsPath_;
     MessageBar bar_;
+    std::unique_ptr<CopyRefresher> refresher_;
+    std::unique_ptr<DownloadWindow> download_;
+    bool copyChanged_ = false;
 };
 
 // The main window, the first start-up window.

@@ -6,14 +6,22 @@
 #include "platform/Guard.h"
 #include "platform/WindowStyle.h"
 #include "sock/Sock.h"
+#include "web/CollectionList.h"
+#include "web/HttpGet.h"
+#include "web/WebDownload.h"
+#include "web/WebFailure.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 namespace zintra {
 
 namespace {
+
+const QString kLabel2Text =
+    QStringLiteral("You can select what collection of quotes/jokes to show here:");
 
 // Sock1 as the form stores it: its bounds, then its published properties in their order.
 // HostName is empty and so not stored; no event has a handler.
@@ -42,19 +50,17 @@ TForm5::TForm5(QWidget* owner) : Dialog(owner) {
     // Without an owning window, a dialog centres itself on the desktop when shown.
     UseFixedSingleBorder(*this, {289, 266});
 
-    Label2 = MakeWrappedLabel(
-        this, "Label2",
-        QStringLiteral("You can select what collection of quotes/jokes to show here:"),
-        {8, 8, 273, 26});
+    Label2 = MakeWrappedLabel(this, "Label2", kLabel2Text, {8, 8, 273, 26});
     ListBox1 = MakeListBox(this, "ListBox1", 13, {8, 40, 273, 177});
     Bevel1 = MakeBevel(this, "Bevel1", Bevel::Edge::Top, {8, 224, 273, 9});
 
     Button4 = MakeButton(this, "Button4", QStringLiteral("&Custom..."), {8, 232, 75, 25});
     connect(Button4, &QPushButton::clicked, this, Guarded([this] { Button4Click(); }));
 
-    // The default button answers Enter; the list has no use for a choice yet.
+    // The default button answers Enter.
     Button2 = MakeButton(this, "Button2", QStringLiteral("&OK"), {128, 232, 75, 25});
     Button2->setDefault(true);
+    connect(Button2, &QPushButton::clicked, this, Guarded([this] { Button2Click(); }));
 
     Button1 = MakeButton(this, "Button1", QStringLiteral("C&ancel"), {208, 232, 75, 25});
     connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
@@ -68,6 +74,14 @@ TForm5::TForm5(QWidget* owner) : Dialog(owner) {
     Sock1->setObjectName(QStringLiteral("Sock1"));
     const StoredComponent stored[] = {{Sock1, Sock1Properties()}};
     ReadComponents(stored);
+    get_ = std::make_unique<HttpGet>(*Sock1);
+    get_->OnProgress = [this](std::size_t bytes) { ShowProgress(bytes); };
+}
+
+// The transfer goes before the component it works through.
+TForm5::~TForm5() {
+    download_.reset();
+    get_.reset();
 }
 
 void TForm5::FormCreate() {
@@ -75,13 +89,95 @@ void TForm5::FormCreate() {
 }
 
 void TForm5::Button1Click() {
+    if (Transferring()) {
+        get_->Cancel();
+        EndTransfer();
+        return;
+    }
     hide();
 }
 
-void TForm5::Button4Click() {
-    if (CustomListDialog) {
-        CustomListDialog->ShowModal();
+void TForm5::Button2Click() {
+    const int row = ListBox1->currentRow();
+    if (Transferring() || !folder_ || row < 0 || std::size_t(row) >= list_.entries.size()) {
+        return;
     }
+    download_ = std::make_unique<WebDownload>(*get_, *folder_);
+    download_->OnDone = [this](const DownloadOutcome& outcome) {
+        Guard([&] { Downloaded(outcome); });
+    };
+    ShowProgress(0);
+    download_->Start(list_.entries[std::size_t(row)]);
+}
+
+void TForm5::Button4Click() {
+    if (CustomListDialog && CustomListDialog->ShowModal() == mrOk) {
+        FetchList(QUrl(CustomListDialog->Edit1->text().trimmed()));
+    }
+}
+
+std::optional<QString> TForm5::ChooseCollection(const WebFolder& folder, const QUrl& list) {
+    folder_ = folder;
+    chosen_.reset();
+    ShowList(folder.LastList());
+    if (!list.isEmpty()) {
+        FetchList(list);
+    }
+    if (ShowModal() != mrOk) {
+        get_->Cancel();
+        EndTransfer();
+        return std::nullopt;
+    }
+    return chosen_;
+}
+
+void TForm5::FetchList(const QUrl& url) {
+    get_->Cancel();
+    get_->OnDone = [this](const HttpAnswer& answer) { Guard([&] { ListFetched(answer); }); };
+    ShowProgress(0);
+    get_->Start(url);
+}
+
+bool TForm5::Transferring() const {
+    return get_->Running();
+}
+
+void TForm5::ShowList(const SavedList& list) {
+    list_ = list;
+    TStringList names;
+    for (const QUrl& entry : list.entries) {
+        names.Add(CollectionName(entry).toStdString());
+    }
+    AddItems(names);
+}
+
+void TForm5::ListFetched(const HttpAnswer& answer) {
+    EndTransfer();
+    if (!answer.failure.empty()) {
+        throw EWebFailure(answer.failure);
+    }
+    SavedList list{answer.url, ReadCollectionList(answer.url, answer.body, answer.contentType)};
+    ShowList(list);
+    if (folder_) {
+        folder_->SaveLastList(list);
+    }
+}
+
+void TForm5::Downloaded(const DownloadOutcome& outcome) {
+    EndTransfer();
+    if (!outcome.failure.empty()) {
+        throw EWebFailure(outcome.failure);
+    }
+    chosen_ = outcome.path;
+    accept();
+}
+
+void TForm5::ShowProgress(std::size_t bytes) {
+    Label2->setText(QStringLiteral("Received %1 bytes; Cancel stops the transfer.").arg(bytes));
+}
+
+void TForm5::EndTransfer() {
+    Label2->setText(kLabel2Text);
 }
 
 void TForm5::AddItems(const TStringList& items) {

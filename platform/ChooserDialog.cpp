@@ -1,6 +1,7 @@
 #include "platform/ChooserDialog.h"
 
 #include "platform/DisplayText.h"
+#include "platform/Guard.h"
 #include "platform/PathText.h"
 
 #include <QComboBox>
@@ -119,6 +120,20 @@ ChooserDialog::ChooserDialog(QWidget* parent, const FileRequest& request)
     layout->addWidget(new QLabel(tr("Files of type:"), this), 3, 0);
     layout->addWidget(type_, 3, 1);
     layout->addWidget(buttons, 2, 2, 2, 1);
+    if (request.fromWeb) {
+        auto* web = new QPushButton(QStringLiteral("From the &Web..."), this);
+        web->setObjectName(QStringLiteral("fromWebButton"));
+        web->setAutoDefault(false);
+        layout->addWidget(web, 4, 0, 1, 2, Qt::AlignLeft);
+        connect(web, &QPushButton::clicked, this, [this, source = request.fromWeb] {
+            std::optional<QString> path;
+            Guard([&] { path = source(this); });
+            if (path) {
+                chosen_ = PathBytes(*path);
+                accept();
+            }
+        });
+    }
     resize(520, 340);
 
     // Return anywhere opens what the name box holds; a picked folder is entered.

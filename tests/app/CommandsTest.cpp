@@ -3,15 +3,19 @@
 #include "platform/PathText.h"
 #include "platform/StaticText.h"
 #include "platform/Timer.h"
+#include "sock/SockUnit.h"
 #include "tests/app/MainWindowTest.h"
 #include "tests/support/MemoryLimit.h"
 #include "tests/support/ModalAnswer.h"
+#include "tests/support/TestFolder.h"
+#include "tests/support/WebServers.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTest>
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace zintra;
@@ -177,7 +181,7 @@ TEST_F(DropTest, AnythingButOneLocalFileIsLeftAlone) {
     const std::string shown = form_->Bar().MessageText();
     const QUrl other = QUrl::fromLocalFile(QString::fromStdString(Path("other.zin")));
     for (const QList<QUrl>& urls :
-         {QList<QUrl>{other, other}, QList<QUrl>{QUrl("http://127.0.0.1/q.zin")},
+         {QList<QUrl>{other, other}, QList<QUrl>{QUrl("ftp://127.0.0.1/q.zin")},
           QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(Path("")))}, QList<QUrl>{}}) {
         EXPECT_FALSE(Drop(urls)) << urls.size();
         EXPECT_EQ(ReadFile("config.ini"), settings);
@@ -200,4 +204,35 @@ TEST_F(DropTest, NamesThatAreNotUtf8AreTakenAsTheirBytes) {
     answers_.push_back(PathText(path));
     form_->ChangeSource1Click();
     EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", path));
+}
+
+// A dropped address is downloaded into the web folder and shown; once the server's copy
+// changes, the refreshed copy is shown from the next time the text starts over.
+TEST_F(DropTest, ADroppedAddressIsKeptInTheWebFolderAndRefreshed) {
+    const SockUnit unit;
+    TestFolder published;
+    published.Write("q.zin", "Title\nfirst\nLast\n");
+    const WebServer server(WebServer::Python, published.Path(""), published);
+    ASSERT_EQ(Create(), std::nullopt);
+    EXPECT_TRUE(Drop({server.Url("/q.zin")}));
+    const std::string copy = Path("web/127.0.0.1_" + std::to_string(server.Port()) + "/q.zin");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Settings()[2] == copy; }, 20000));
+    EXPECT_EQ(ReadFile("config.ini"), SettingsText(" : ", "110", copy));
+    EXPECT_TRUE(form_->Bar().MessageText().starts_with(LoadedStart()));
+
+    published.Write("q.zin", "Title\nsecond\nLast\n");
+    std::filesystem::last_write_time(published.Path("q.zin"),
+                                     std::filesystem::file_time_type::clock::now() +
+                                         std::chrono::hours(1));
+    form_->UseSource(copy); // at load, the copy is fetched again
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ReadBytes(copy).find("second") != std::string::npos; },
+                                20000));
+    const std::string before = form_->Bar().MessageText();
+    while (form_->Bar().ScrollPos() <= form_->Bar().MessageLength()) {
+        form_->Timer1Timer();
+        EXPECT_EQ(form_->Bar().MessageText(), before);
+    }
+    form_->Timer1Timer();
+    EXPECT_NE(form_->Bar().MessageText().find("second"), std::string::npos);
+    EXPECT_EQ(form_->Bar().ScrollPos(), 1);
 }

@@ -3,8 +3,10 @@
 #include "dialogs/CollectionUrlForm.h"
 #include "dialogs/CustomListUrlDialog.h"
 #include "sock/Sock.h"
-#include "tests/support/SockTestSupport.h"
+#include "sock/SockUnit.h"
 #include "tests/support/ModalAnswer.h"
+#include "tests/support/SockTestSupport.h"
+#include "tests/support/WebServers.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -253,6 +255,23 @@ TEST(SingleCollectionUrlForm, KeepsItsControlsHiddenWhenShown) {
     EXPECT_FALSE(form.Label3->isVisible());
     EXPECT_FALSE(form.Bevel3->isVisible());
     EXPECT_FALSE(form.Edit2->isVisible());
+}
+
+// While a list is fetched, Label2 counts the bytes and "C&ancel" stops the transfer rather
+// than closing the dialog; the list stays as it was.
+TEST(CollectionListDialog, CancelStopsATransferThatRuns) {
+    const SockUnit unit;
+    const WebServer server("silent");
+    TForm5 form;
+    form.show();
+    form.FetchList(server.Url("/list.txt"));
+    EXPECT_TRUE(form.Transferring());
+    EXPECT_EQ(form.Label2->text(), "Received 0 bytes; Cancel stops the transfer.");
+    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    EXPECT_FALSE(form.Transferring());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.Label2->text(), "You can select what collection of quotes/jokes to show here:");
+    EXPECT_EQ(form.ListBox1->count(), 0);
 }
 
 } // namespace

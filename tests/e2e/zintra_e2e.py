@@ -6,6 +6,7 @@ Usage: zintra_e2e.py ZINTRA_BINARY SAMPLES_FOLDER CASE
 """
 import os
 import shutil
+import socket
 import stat
 import subprocess
 import sys
@@ -226,6 +227,79 @@ def help_and_about_open_and_close(z, samples):
     assert z.exit() == 0
 
 
+class FolderServer:
+    """python3's http.server over `folder` on a free port of 127.0.0.1."""
+
+    def __enter__(self):
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            self.port = probe.getsockname()[1]
+        self.process = subprocess.Popen(
+            [sys.executable, "-m", "http.server", str(self.port), "--bind", "127.0.0.1",
+             "--directory", self.folder], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the web server",
+                 lambda: socket.socket().connect_ex(("127.0.0.1", self.port)) == 0)
+        return self
+
+    def __init__(self, folder):
+        self.folder = folder
+
+    def url(self, path):
+        return "http://127.0.0.1:%d%s" % (self.port, path)
+
+    def copy(self, z, name):
+        return os.path.join(z.folder, "web", "127.0.0.1_%d" % self.port, name)
+
+    def __exit__(self, *_):
+        self.process.kill()
+        self.process.wait()
+
+
+def change_source_from_the_web(z, samples):
+    with FolderServer(samples) as server:
+        z.command("c")
+        chooser = z.window("Select Zintra Source File")
+        z.xdotool("key", "--window", chooser, "alt+w")
+        form5 = z.window("Change Source...")
+        z.xdotool("key", "--window", form5, "alt+c")
+        custom = z.window("Select custom list URL...")
+        z.xdotool("key", "--window", custom, "ctrl+a")
+        z.xdotool("type", "--delay", "5", server.url("/"))
+        z.xdotool("key", "Return")
+        wait_for("the list", lambda: os.path.exists(os.path.join(z.folder, "web",
+                                                                 "_last-list.txt")))
+        z.window("Change Source...")
+        z.xdotool("mousemove", "--window", form5, "30", "46", "click", "1")  # the first entry
+        z.xdotool("mousemove", "--window", form5, "165", "244", "click", "1")  # "&OK"
+        copy = server.copy(z, "proverbs.zin")
+        wait_for("config.ini naming the copy",
+                 lambda: z.settings_text() == expected_settings(b"110", copy))
+        with open(copy, "rb") as kept, open(os.path.join(samples, "proverbs.zin"), "rb") as sample:
+            assert kept.read() == sample.read(), "the copy differs from the collection"
+    assert z.exit() == 0
+
+
+def dropped_address_is_shown(z, samples):
+    with FolderServer(samples) as server:
+        source = subprocess.Popen([os.environ["ZINTRA_DRAG_SOURCE"],
+                                   server.url("/workshop.zin")], env=z.env)
+        try:
+            window = z.window("Drag Source")
+            z.xdotool("mousemove", "--window", window, "80", "40", "mousedown", "1")
+            # Out of the source and over the bar, by small steps as a hand moves; then the drop.
+            for x, target in [(90, window), (100, window), (30, z.main), (40, z.main)]:
+                z.xdotool("mousemove", "--window", target, str(x), "9")
+                time.sleep(0.05)
+            z.xdotool("mouseup", "1")
+            copy = server.copy(z, "workshop.zin")
+            wait_for("config.ini naming the copy",
+                     lambda: z.settings_text() == expected_settings(b"110", copy))
+        finally:
+            source.kill()
+            source.wait()
+    assert z.exit() == 0
+
+
 def settings_folder(folder):
     os.mkdir(os.path.join(folder, "config.ini"))  # no file can be written there
 
@@ -242,6 +316,8 @@ CASES = {
     "MenuKeyOpensTheMenu": (menu_key_opens_the_menu, False),
     "OnlyTheMainWindowShowsAtStart": (only_the_main_window_shows_at_start, False),
     "HelpAndAboutOpenAndClose": (help_and_about_open_and_close, False),
+    "ChangeSourceFromTheWeb": (change_source_from_the_web, False),
+    "DroppedAddressIsShown": (dropped_address_is_shown, False),
 }
 
 

@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Web servers that misbehave, one way each (MODE, see ANSWERS), for the web tests:
+hostile_http.py MODE listens on a free port of 127.0.0.1, prints it, and answers every request
+so until it is killed."""
+import gzip
+import socket
+import struct
+import sys
+import threading
+import time
+
+BODY = b"Hostile\nentry\nLast\n"
+ZIPPED = gzip.compress(BODY)
+
+
+def head(status, *headers):
+    return "\r\n".join(["HTTP/1.1 " + status, *headers, "Connection: close", "", ""]).encode()
+
+
+def forever(conn, first, then, pause=0.0):
+    conn.sendall(first)
+    while True:
+        conn.sendall(then)
+        time.sleep(pause)
+
+
+def reset(conn):
+    conn.sendall(head("200 OK", "Content-Length: %d" % (2 * len(BODY))) + BODY)
+    time.sleep(0.2)
+    conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+
+
+ANSWERS = {
+    "drip": lambda c: forever(c, head("200 OK", "Content-Length: 999999"), b"x", 1.0),
+    "silent": lambda c: c.recv(1) and time.sleep(3600),
+    "endless": lambda c: forever(c, head("200 OK"), b"endless\n" * 8192),
+    "reset": reset,
+    "badstatus": lambda c: c.sendall(b"HTTP/1.1 OK fine\r\n\r\n" + BODY),
+    "loop": lambda c: c.sendall(head("302 Found", "Location: /again", "Content-Length: 0")),
+    "https": lambda c: c.sendall(head("301 Moved", "Location: https://127.0.0.1/a.zin")),
+    "short": lambda c: c.sendall(head("200 OK", "Content-Length: 500") + BODY),
+    "badchunk": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked") +
+                                    b"5\r\nHosti\r\nzz\r\nle\n\r\n0\r\n\r\n"),
+    "gzip": lambda c: c.sendall(head("200 OK", "Content-Encoding: gzip",
+                                     "Content-Length: %d" % len(ZIPPED)) + ZIPPED),
+    # A list whose entries climb out of the server's tree, or name config.ini.
+    "dotdot": lambda c: c.sendall(head("200 OK", "Content-Type: text/plain") +
+                                  b"../../../outside.zin\n%2e%2e/%2e%2e/escape.zin\n" +
+                                  b"http://127.0.0.1:1/..%2F..%2Fconfig.ini\n"),
+}
+
+
+def serve(conn, answer):
+    with conn:
+        try:
+            request = b""
+            while b"\r\n\r\n" not in request:
+                request += conn.recv(4096) or b"\r\n\r\n"
+            answer(conn)
+        except OSError:
+            pass  # the client gave up
+
+
+def main():
+    answer = ANSWERS[sys.argv[1]]
+    listener = socket.create_server(("127.0.0.1", 0))
+    print(listener.getsockname()[1], flush=True)
+    while True:
+        conn, _ = listener.accept()
+        threading.Thread(target=serve, args=(conn, answer), daemon=True).start()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,139 @@
+#include "web/CollectionList.h"
+
+#include <algorithm>
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+#include <memory>
+#include <string>
+
+namespace zintra {
+
+namespace {
+
+bool IsHtml(std::string_view body, std::string_view contentType) {
+    const std::string type = QString::fromLatin1(contentType.data(), qsizetype(contentType.size()))
+                                 .section(u';', 0, 0)
+                                 .trimmed()
+                                 .toLower()
+                                 .toStdString();
+    if (!type.empty()) {
+        return type == "text/html" || type == "application/xhtml+xml";
+    }
+    const auto first = body.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && body[first] == '<';
+}
+
+bool NamesCollection(const QUrl& url) {
+    return url.path().endsWith(QStringLiteral(".zin"), Qt::CaseInsensitive);
+}
+
+class Entries {
+public:
+    explicit Entries(const QUrl& base) : base_(base) {}
+
+    void Add(const QString& reference, bool htmlLink) {
+        const QUrl relative(reference.trimmed(), QUrl::StrictMode);
+        if (!relative.isValid() || reference.trimmed().isEmpty()) {
+            return;
+        }
+        QUrl url = base_.resolved(relative);
+        url.setFragment(QString());
+        if (!url.isValid() || (htmlLink && !NamesCollection(url)) ||
+            std::find(urls_.begin(), urls_.end(), url) != urls_.end()) {
+            return;
+        }
+        urls_.push_back(url);
+    }
+
+    std::vector<QUrl> Take() { return std::move(urls_); }
+
+private:
+    QUrl base_;
+    std::vector<QUrl> urls_;
+};
+
+struct DocumentFree {
+    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
+};
+
+QString Attribute(xmlNode* node, const char* name) {
+    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(value));
+    xmlFree(value);
+    return text;
+}
+
+bool Named(const xmlNode* node, const char* name) {
+    return node->type == XML_ELEMENT_NODE &&
+           xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+}
+
+// Walks the tree in document order without recursion, so that a deep page costs no stack.
+template <class Visit> void Walk(xmlNode* root, Visit visit) {
+    xmlNode* node = root;
+    while (node != nullptr) {
+        visit(node);
+        if (node->children != nullptr) {
+            node = node->children;
+            continue;
+        }
+        while (node != nullptr && node->next == nullptr) {
+            node = node->parent == root->parent ? nullptr : node->parent;
+        }
+        if (node != nullptr) {
+            node = node->next;
+        }
+    }
+}
+
+std::vector<QUrl> HtmlEntries(const QUrl& listUrl, std::string_view body) {
+    const std::unique_ptr<xmlDoc, DocumentFree> document(htmlReadMemory(
+        body.data(), int(std::min<std::size_t>(body.size(), INT32_MAX)),
+        listUrl.toString(QUrl::FullyEncoded).toUtf8().constData(), nullptr,
+        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET));
+    xmlNode* root = document ? xmlDocGetRootElement(document.get()) : nullptr;
+    if (root == nullptr) {
+        return {};
+    }
+    // A <base href> moves what relative links are taken against.
+    QUrl base = listUrl;
+    Walk(root, [&](xmlNode* node) {
+        if (Named(node, "base") && base == listUrl) {
+            base = listUrl.resolved(QUrl(Attribute(node, "href").trimmed()));
+        }
+    });
+    Entries entries(base);
+    Walk(root, [&](xmlNode* node) {
+        if (Named(node, "a")) {
+            entries.Add(Attribute(node, "href"), true);
+        }
+    });
+    return entries.Take();
+}
+
+std::vector<QUrl> TextEntries(const QUrl& listUrl, std::string_view body) {
+    Entries entries(listUrl);
+    while (!body.empty()) {
+        const std::size_t end = std::min(body.find('\n'), body.size());
+        const QString line = QString::fromUtf8(body.data(), qsizetype(end)).trimmed();
+        body.remove_prefix(std::min(end + 1, body.size()));
+        if (!line.isEmpty() && !line.startsWith(u'#')) {
+            entries.Add(line, false);
+        }
+    }
+    return entries.Take();
+}
+
+} // namespace
+
+std::vector<QUrl> ReadCollectionList(const QUrl& listUrl, std::string_view body,
+                                     std::string_view contentType) {
+    return IsHtml(body, contentType) ? HtmlEntries(listUrl, body) : TextEntries(listUrl, body);
+}
+
+QString CollectionName(const QUrl& url) {
+    const QString name = url.fileName(QUrl::FullyDecoded);
+    return name.isEmpty() ? url.toDisplayString() : name;
+}
+
+} // namespace zintra

@@ -1,0 +1,56 @@
+#include "web/WebDownload.h"
+
+#include <exception>
+
+namespace zintra {
+
+WebDownload::WebDownload(HttpGet& get, WebFolder folder, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)), get_(get) {}
+
+void WebDownload::Start(const QUrl& url, bool refresh) {
+    get_.Cancel();
+    url_ = url;
+    HttpConditions conditions;
+    try {
+        // An address that cannot name a copy is refused before anything is fetched.
+        path_ = folder_.CopyPath(url);
+        if (refresh) {
+            if (const std::optional<CopyRecord> record = folder_.RecordOf(path_)) {
+                conditions = {record->etag, record->lastModified};
+            }
+        }
+    } catch (const std::exception& failure) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = std::string(failure.what())] {
+                if (OnDone) {
+                    OnDone({QString(), false, text});
+                }
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    get_.OnDone = [this](const HttpAnswer& answer) { Keep(answer); };
+    get_.Start(url, conditions);
+}
+
+void WebDownload::Keep(const HttpAnswer& answer) {
+    DownloadOutcome outcome{path_, false, answer.failure};
+    if (answer.failure.empty() && !answer.notModified) {
+        try {
+            if (Check) {
+                Check(answer.body);
+            }
+            folder_.Keep({url_, answer.etag, answer.lastModified}, answer.body);
+            outcome.changed = true;
+        } catch (const std::exception& failure) {
+            outcome.failure =
+                url_.toString(QUrl::FullyEncoded).toStdString() + " - " + failure.what();
+        }
+    }
+    if (OnDone) {
+        OnDone(outcome);
+    }
+}
+
+} // namespace zintra

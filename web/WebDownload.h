@@ -1,0 +1,47 @@
+#pragma once
+
+#include "web/HttpGet.h"
+#include "web/WebFolder.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace zintra {
+
+// How a download ended: the copy's path, whether it was replaced, or why it failed (and then
+// nothing was replaced).
+struct DownloadOutcome {
+    QString path;
+    bool changed = false;
+    std::string failure;
+};
+
+// Fetches one address into its copy in the web folder: the copy is replaced, whole, only by a
+// complete 200 answer that Check accepts. A refresh asks conditionally, with the validators
+// the copy was kept with. It fetches through `get`, whose OnDone it takes while it downloads.
+class WebDownload : public QObject {
+public:
+    WebDownload(HttpGet& get, WebFolder folder, QObject* parent = nullptr);
+
+    // Starts fetching `url`; `refresh` makes the request conditional on the copy kept.
+    void Start(const QUrl& url, bool refresh = false);
+    void Cancel() { get_.Cancel(); }
+    bool Running() const { return get_.Running(); }
+
+    // Raises an exception, whose text becomes the failure, for a body not to keep.
+    std::function<void(const std::string& body)> Check;
+    std::function<void(std::size_t bytes)>& OnProgress() { return get_.OnProgress; }
+    std::function<void(const DownloadOutcome& outcome)> OnDone;
+
+private:
+    void Keep(const HttpAnswer& answer);
+
+    WebFolder folder_;
+    HttpGet& get_;
+    QUrl url_;
+    QString path_;
+};
+
+} // namespace zintra

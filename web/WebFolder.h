@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zintra {
+
+// How a copy was fetched: its address and the validators the server gave, which make the
+// next fetch conditional.
+struct CopyRecord {
+    QUrl url;
+    std::string etag;
+    std::string lastModified;
+};
+
+// A list of collections as it was fetched last: its address and the collections it named.
+struct SavedList {
+    QUrl url;
+    std::vector<QUrl> entries;
+};
+
+// The folder "web" beside config.ini, where copies of web files live: the copy of
+// http://HOST[:PORT]/PATH is web/HOST[_PORT]/PATH, so one address always maps to one file.
+// Host names and path segments are checked, so nothing from the network names a path outside
+// the folder. Beside the hosts' folders (whose names are lower-case host names) it keeps
+// "_records", a record of each copy in the same tree, and "_last-list.txt".
+class WebFolder {
+public:
+    explicit WebFolder(QString root);
+    // The web folder beside the settings file at `settingsPath`.
+    static WebFolder BesideSettings(const std::string& settingsPath);
+
+    const QString& Root() const { return root_; }
+
+    // Where the copy of `url` lives. Raises EWebFailure when the address cannot name a file
+    // inside the folder (not http:, an odd host name, an empty, "." or ".." segment, a byte a
+    // file name cannot hold).
+    QString CopyPath(const QUrl& url) const;
+
+    // Puts the fetched `body` in place of the copy of record.url, whole or not at all, and keeps
+    // the record. Raises EWebFailure or EFCreateError when the files cannot be written.
+    QString Keep(const CopyRecord& record, std::string_view body) const;
+
+    // The record of the copy at `path`, when it is a copy of this folder.
+    std::optional<CopyRecord> RecordOf(const QString& path) const;
+
+    SavedList LastList() const;
+    void SaveLastList(const SavedList& list) const;
+
+private:
+    // web/HOST[_PORT]/SEGMENTS, relative to the folder.
+    QString RelativePath(const QUrl& url) const;
+    QString RecordPath(const QString& relative) const;
+
+    QString root_;
+};
+
+} // namespace zintra
