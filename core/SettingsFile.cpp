@@ -1,7 +1,6 @@
 #include "core/SettingsFile.h"
 
 #include "base/Exceptions.h"
-#include "core/TextFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -21,6 +20,10 @@ std::string SettingsFilePath() {
 
 SettingsLines ReadSettingsFile(const std::string& path) {
     TextFile file(path);
+    return ReadSettings(file);
+}
+
+SettingsLines ReadSettings(TextFile& file) {
     SettingsLines lines;
     file.ReadLine(lines.Separator);
     file.ReadLine(lines.Interval);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TextFile.h"
+
 #include <cstdint>
 #include <string>
 
@@ -23,5 +25,7 @@ std::string SettingsFilePath();
 // Raises EInOutError when the file cannot be opened or read. The file is written with
 // TStringList::SaveToFile, all items each followed by CR LF.
 SettingsLines ReadSettingsFile(const std::string& path);
+// The same from a file already open.
+SettingsLines ReadSettings(TextFile& file);
 
 } // namespace zintra
