@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 
 namespace zintra {
 
@@ -51,33 +50,44 @@ std::optional<std::size_t> CheckCollection(std::string_view bytes, std::size_t r
     try {
         assembly.SetStrings(file, text);
     } catch (const EListError& error) {
-        Require(missing >= n && error.Message() == EListError(std::int64_t(missing)).Message(),
+        Require(missing >= n &&
+                    error.Message() == EListError(static_cast<std::int64_t>(missing)).Message(),
                 "too few lines fail naming the first missing line");
         Require(text == before, "a failed assembly leaves the text as it was");
         return std::nullopt;
     }
     Require(missing < n, "too few lines for the marker lines fail");
 
-    std::vector<std::size_t> order(n - 1 - std::min(title + 1, n - 1));
-    std::iota(order.begin(), order.end(), title + 1);
+    // The entries' line numbers in file order, then in the order they must stand.
+    const auto first = static_cast<std::int32_t>(title + 1);
+    const auto lastEntry = static_cast<std::int32_t>(n) - 2;
+    std::vector<std::int32_t> order;
+    for (std::int32_t line = first; line <= lastEntry; ++line) {
+        order.push_back(line);
+    }
     const DrawnIndices& drawn = assembly.UsedIndices();
     if (fileOrder) {
         Require(drawn.Count() == 0, "\"@@*NORANDOM\" keeps file order");
     } else {
+        Require(drawn.Count() == static_cast<std::int32_t>(order.size()),
+                "every entry is drawn once");
         RandomGenerator plainRandom;
         plainRandom.Seed(seed);
         TextAssembly plain(plainRandom);
-        Require(drawn.Count() == std::int32_t(order.size()), "every entry is drawn once");
-        for (std::size_t& entry : order) {
-            entry = std::size_t(plain.GetRandom(std::int32_t(title + 1), std::int32_t(n - 2)));
-            Require(drawn.Number(std::int32_t(&entry - order.data())) == std::int32_t(entry),
+        for (std::int32_t i = 0; i < drawn.Count(); ++i) {
+            order[static_cast<std::size_t>(i)] = plain.GetRandom(first, lastEntry);
+            Require(drawn.Number(i) == order[static_cast<std::size_t>(i)],
                     "the shuffle is the one plain GetRandom draws give");
         }
+        std::vector<std::int32_t> sorted = order;
+        std::sort(sorted.begin(), sorted.end());
+        Require(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end(),
+                "no entry is drawn twice");
     }
     const std::string divider = dividerLine ? lines[0].substr(6) : lines[0];
     std::string expected = before + lines[title] + " ";
-    for (const std::size_t entry : order) {
-        expected += lines[entry] + divider;
+    for (const std::int32_t entry : order) {
+        expected += lines[static_cast<std::size_t>(entry)] + divider;
     }
     expected += lines[n - 1];
     Require(text == expected, "the text is the title and a blank, each entry once with the "
