@@ -1,8 +1,8 @@
 #include "core/MessageBar.h"
 
 #include "core/CollectionErrors.h"
+#include "core/CollectionFile.h"
 #include "core/FileExists.h"
-#include "core/TextFile.h"
 
 #include <limits>
 #include <new>
@@ -20,29 +20,6 @@ constexpr const char* kMissingMessages[] = {
     "If this is your first time using Zintra, a collection of quotes/jokes has not been set yet. "
     "You can acccess help material, by right-clicking this message bar, and choosing the "
     "\"Help\" option from the menu that opens.",
-};
-
-// The collection's lines up to, not including, the first empty line, read from the file each
-// time they are asked for.
-class CollectionFile : public LineSource {
-public:
-    explicit CollectionFile(const std::string& path) : file_(path) {}
-
-    void Rewind() override {
-        file_.Rewind();
-        ended_ = false;
-    }
-    bool Next(std::string_view& line) override {
-        if (!ended_) {
-            line = file_.ReadLineView();
-            ended_ = line.empty();
-        }
-        return !ended_;
-    }
-
-private:
-    TextFile file_;
-    bool ended_ = false;
 };
 
 } // namespace
@@ -79,7 +56,7 @@ void MessageBar::Load(const std::string& path) {
 }
 
 void MessageBar::AppendCollection(const std::string& path, std::string& text) {
-    CollectionFile lines(path);
+    CollectionFile lines{TextFile(path)};
     assembly_.Measure(lines);
     // The assembly starts by emptying MessageText, which also frees it for the new text.
     messageText_ = CharacterText();

@@ -1,7 +1,6 @@
 #include "core/SettingsFile.h"
 
 #include "base/Exceptions.h"
-#include "core/TextFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -26,15 +25,19 @@ ESettingsTooLarge::ESettingsTooLarge()
 SettingsLines ReadSettingsFile(const std::string& path) {
     try {
         TextFile file(path);
-        SettingsLines lines;
-        file.ReadLine(lines.Separator);
-        file.ReadLine(lines.Interval);
-        file.ReadLine(lines.Path);
-        return lines;
+        return ReadSettings(file);
     } catch (const std::bad_alloc&) {
         // What the reading held is free again, so the program goes on without its settings.
         throw ESettingsTooLarge();
     }
+}
+
+SettingsLines ReadSettings(TextFile& file) {
+    SettingsLines lines;
+    file.ReadLine(lines.Separator);
+    file.ReadLine(lines.Interval);
+    file.ReadLine(lines.Path);
+    return lines;
 }
 
 } // namespace zintra

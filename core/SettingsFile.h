@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Exceptions.h"
+#include "core/TextFile.h"
 
 #include <cstdint>
 #include <string>
@@ -31,5 +32,7 @@ public:
 // Raises EInOutError when the file cannot be opened or read, ESettingsTooLarge when it runs out
 // of memory. The file is written with TStringList::SaveToFile, all items each followed by CR LF.
 SettingsLines ReadSettingsFile(const std::string& path);
+// The same from a file already open.
+SettingsLines ReadSettings(TextFile& file);
 
 } // namespace zintra

@@ -23,8 +23,17 @@ TextFile::TextFile(const std::string& path) : buffer_(kBufferSize) {
     }
 }
 
+TextFile::TextFile(std::string_view bytes, std::size_t readSize)
+    : bytes_(bytes), buffer_(std::max<std::size_t>(readSize, 1)) {}
+
 bool TextFile::Fill() {
     pos_ = 0;
+    if (!file_) {
+        end_ = std::min(buffer_.size(), bytes_.size() - bytesRead_);
+        bytes_.copy(buffer_.data(), end_, bytesRead_);
+        bytesRead_ += end_;
+        return end_ != 0;
+    }
     end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
     if (end_ == 0 && std::ferror(file_.get())) {
         throw EInOutError(errno);
@@ -37,7 +46,10 @@ bool TextFile::Eof() {
 }
 
 void TextFile::Rewind() {
-    std::rewind(file_.get());
+    if (file_) {
+        std::rewind(file_.get());
+    }
+    bytesRead_ = 0;
     pos_ = 0;
     end_ = 0;
 }

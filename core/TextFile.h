@@ -14,6 +14,10 @@ namespace zintra {
 class TextFile {
 public:
     explicit TextFile(const std::string& path);
+    // Reads `bytes` as the content of a file, `readSize` bytes at a time as a file is read a
+    // buffer at a time, so lines that span reads come out as they would from a file. `bytes`
+    // must outlive the reader.
+    TextFile(std::string_view bytes, std::size_t readSize);
 
     // Whether every line has been read.
     bool Eof();
@@ -31,6 +35,9 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     std::unique_ptr<std::FILE, Closer> file_;
+    // Without a file: the bytes read in its place, and how many of them are read.
+    std::string_view bytes_;
+    std::size_t bytesRead_ = 0;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;

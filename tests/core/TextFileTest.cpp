@@ -30,6 +30,17 @@ TEST_P(TextFileLines, ReadsLinesThenEmptyLinesPastTheEnd) {
     EXPECT_EQ(file.ReadLine(), "");
 }
 
+// The same bytes held in memory, read a few at a time so that lines span reads.
+TEST_P(TextFileLines, ReadsTheSameLinesFromMemory) {
+    for (const std::size_t readSize : {1, 2, 3, 64}) {
+        TextFile file(GetParam().bytes, readSize);
+        for (const std::string& expected : GetParam().lines) {
+            EXPECT_EQ(file.ReadLine(), expected) << "reading " << readSize << " at a time";
+        }
+        EXPECT_TRUE(file.Eof());
+    }
+}
+
 using namespace std::string_literals;
 
 INSTANTIATE_TEST_SUITE_P(
