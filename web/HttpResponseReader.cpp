@@ -187,9 +187,11 @@ bool HttpResponseReader::BodyReadable() {
     return true;
 }
 
+// A failed answer has no body: the part received goes, whichever pieces it came in.
 void HttpResponseReader::Fail(std::string why) {
     state_ = State::Failed;
     failure_ = std::move(why);
+    std::string().swap(body_);
 }
 
 int HttpResponseReader::Stop(State outcome) {
