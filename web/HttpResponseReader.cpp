@@ -137,7 +137,9 @@ int HttpResponseReader::HeaderValue(http_parser* parser, const char* at, std::si
 int HttpResponseReader::HeadersComplete(http_parser* parser) {
     HttpResponseReader& reader = ReaderOf(parser);
     reader.statusCode_ = int(parser->status_code);
-    if (reader.statusCode_ / 100 == 1) {
+    // A switch to another protocol, which nobody asked for, ends the answer as any other
+    // status does: what follows it is no HTTP.
+    if (reader.statusCode_ / 100 == 1 && !parser->upgrade) {
         return 0;
     }
     if (reader.statusCode_ != 200) {

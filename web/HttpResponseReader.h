@@ -14,7 +14,8 @@ namespace zintra {
 // arrive, and the end of the connection. It does no I/O: the same bytes, however they are
 // split, give the same outcome. A 200 answer is read to the end of its body (by Content-Length,
 // chunked, or up to the close); any other status is complete with its head, since its body is
-// of no use. Informational (1xx) answers before the final one are skipped.
+// of no use. Informational (1xx) answers before the final one are skipped; a switch of protocol
+// ends the answer as another status does.
 class HttpResponseReader {
 public:
     // The largest body taken; a larger one fails the answer.

@@ -61,6 +61,10 @@ INSTANTIATE_TEST_SUITE_P(
         Answer{"AfterContinue",
                "HTTP/1.1 100 Continue\r\n\r\n" + kOk + "Content-Length: 2\r\n\r\nok",
                State::Complete, 200, "ok"},
+        Answer{"ProtocolSwitch",
+               "HTTP/1.1 101 Switching Protocols\r\nUpgrade: x\r\nConnection: upgrade\r\n\r\n" +
+                   kOk + "Content-Length: 2\r\n\r\nok",
+               State::Complete, 101, ""},
         Answer{"NotFoundHeadOnly", "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nno",
                State::Complete, 404, ""},
         Answer{"ShortLength", kOk + "Content-Length: 50\r\n\r\nHello", State::Failed, 200, kCut},
