@@ -65,6 +65,11 @@ AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s
     moveToThread(target->thread());
     // A new selection of a connected socket reports that it can send.
     writeWanted_ = state_ == SocketState::Connected || state_ == SocketState::Datagram;
+    // Bytes read ahead under an earlier selection are where the readiness set cannot see them.
+    if (state_ == SocketState::Connected && Watches(FD_READ) && readAhead_.Held(s_) > 0) {
+        readHeld_ = true;
+        Post(FD_READ, 0);
+    }
 }
 
 // On the target's thread, where the readiness set is used.
