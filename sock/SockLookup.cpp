@@ -35,15 +35,17 @@ std::uint32_t TSock::LookupHost(const std::string& name) {
     return address;
 }
 
+// The report's handler may destroy the component: the look-ups touch nothing of it after their
+// reports, and their callers look whether it is still there.
 std::uint16_t TSock::LookupPort(const std::string& name) {
+    const char* protocol = socketType_ == stStream ? "tcp" : "udp";
     DoInfo(siLookUp, "Lookup Of Port " + name);
     if (StartsWithDigit(name)) {
         return NetShort(std::uint16_t(zintra::StrToInt(name)));
     }
     // An empty name names no service.
     const std::optional<ServEntry> service =
-        name.empty() ? std::nullopt
-                     : WinSockLayer().getservbyname(name, socketType_ == stStream ? "tcp" : "udp");
+        name.empty() ? std::nullopt : WinSockLayer().getservbyname(name, protocol);
     if (!service) {
         throw ESockException("Port Lookup - Could Not Find Service Entry");
     }

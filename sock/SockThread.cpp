@@ -30,15 +30,9 @@ void TSockThread::Execute() {
         handler_(Listener, NewSock);
     } catch (...) {
     }
-    finished_ = true;
-    std::lock_guard guard(NoticeLock());
     QMetaObject::invokeMethod(
         Listener, [notice = OnTerminate] { notice(); }, Qt::QueuedConnection);
-}
-
-std::mutex& TSockThread::NoticeLock() {
-    static std::mutex lock;
-    return lock;
+    finished_ = true;
 }
 
 } // namespace zintra

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace zintra {
@@ -26,11 +25,8 @@ public:
     void Start(TSock* listener, TSock* newSock);
     // Shuts the connection down, so that blocking calls of the handler on it return.
     void AbortConnection();
-    // The handler has returned; the thread is about to end.
+    // The handler has returned and the termination notice is posted; the thread is about to end.
     bool Finished() const { return finished_; }
-    // Held while a thread posts its termination notice: a window thread that delivers events
-    // itself holds it too, so that the notice is seen whole.
-    static std::mutex& NoticeLock();
 
     TSock* Listener = nullptr;
     TSock* NewSock = nullptr;
