@@ -1,9 +1,9 @@
 #include "winsock/AsyncSelection.h"
 
 #include "winsock/PosixWinSock.h"
+#include "winsock/ReadySet.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
 #include <chrono>
@@ -15,14 +15,19 @@ namespace zintra {
 
 namespace {
 
-// How many notifications one notifier's pass sends at once before it posts the rest.
+// How many notifications one readiness pass sends at once for a socket before it posts the rest.
 constexpr int SendBurst = 16;
+
+// What shows that a connection has ended.
+constexpr std::uint32_t EndEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
+
+std::atomic<std::uint32_t> generations{0};
 
 // After a failed accept the waiting connection is still there; the listener asks again after
 // this pause instead of at once, so running out of descriptors costs no CPU.
 constexpr std::chrono::milliseconds AcceptRetryPause(100);
 
-SocketState StateOf(TSocket s) {
+SocketState StateOf(TSocket s, bool accepted) {
     int type = 0;
     socklen_t length = sizeof type;
     if (::getsockopt(s, SOL_SOCKET, SO_TYPE, &type, &length) == 0 && type == SOCK_DGRAM) {
@@ -35,7 +40,8 @@ SocketState StateOf(TSocket s) {
     }
     sockaddr_storage peer{};
     length = sizeof peer;
-    if (::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
+    // A connection reset before it was accepted has no peer left, and is still a connection.
+    if (accepted || ::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
         return SocketState::Connected;
     }
     // Neither connected nor listening. A connect under way shows nothing yet, and one that
@@ -51,13 +57,21 @@ SocketState StateOf(TSocket s) {
 
 } // namespace
 
-AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, QObject* target,
-                               unsigned msg, long mask, QueuedMessage::Count queued)
+AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, bool accepted,
+                               QObject* target, unsigned msg, long mask,
+                               QueuedMessage::Count queued)
     : lock_(lock), readAhead_(readAhead), s_(s), target_(target), msg_(msg), mask_(mask),
-      queued_(std::move(queued)), state_(StateOf(s)) {
+      queued_(std::move(queued)), state_(StateOf(s, accepted)), generation_(++generations) {
     moveToThread(target->thread());
     // A new selection of a connected socket reports that it can send.
     writeWanted_ = state_ == SocketState::Connected || state_ == SocketState::Datagram;
+}
+
+// On the target's thread, where the readiness set is used.
+AsyncSelection::~AsyncSelection() {
+    if (readySet_) {
+        readySet_->Forget(s_, generation_);
+    }
 }
 
 void AsyncSelection::Received(bool filled) {
@@ -67,9 +81,9 @@ void AsyncSelection::Received(bool filled) {
             Post(FD_READ, 0);
             return;
         }
-        // A read that took all it could may have left more behind: within a notifier's
-        // pass, reading on saves a round through the poller. Past the burst, and anywhere
-        // else, the notifier takes over again.
+        // A read that took all it could may have left more behind: within a readiness pass,
+        // reading on saves a round through the event loop. Past the burst, and anywhere
+        // else, the readiness set takes over again.
         const bool full = std::exchange(lastFillFull_, false) || filled;
         if (full && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst) {
             readHeld_ = false;
@@ -86,7 +100,19 @@ void AsyncSelection::Received(bool filled) {
 void AsyncSelection::Accepted(bool failed) {
     readHeld_ = false;
     acceptPaused_ = failed;
+    if (!failed && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst && !ended_) {
+        AcceptOn();
+        return;
+    }
     RefreshSoon();
+}
+
+void AsyncSelection::AcceptOn() {
+    pollfd waiting{s_, POLLIN, 0};
+    if (::poll(&waiting, 1, 0) == 1 && (waiting.revents & POLLIN)) {
+        readHeld_ = true;
+        Post(FD_ACCEPT, 0);
+    }
 }
 
 void AsyncSelection::SendWouldBlock() {
@@ -114,8 +140,8 @@ void AsyncSelection::End() {
         deleteLater();
         return;
     }
-    // Off before the socket closes: a notifier must never watch a closed descriptor.
-    Refresh();
+    // Off before the socket closes, so that its number is free for the next socket.
+    Refresh(/*lazy=*/false);
     if (inCallback_) {
         deleteLater();
     } else {
@@ -137,8 +163,8 @@ void AsyncSelection::RefreshSoon() {
         Qt::QueuedConnection);
 }
 
-void AsyncSelection::Refresh() {
-    bool read = false, write = false;
+std::uint32_t AsyncSelection::Wanted() const {
+    bool read = false, write = false, end = false;
     switch (state_) {
     case SocketState::Idle:
         break;
@@ -149,7 +175,9 @@ void AsyncSelection::Refresh() {
         read = Watches(FD_ACCEPT) && !readHeld_ && !acceptPaused_;
         break;
     case SocketState::Connected:
-        read = Watches(FD_READ | FD_CLOSE) && !readHeld_ && !peerClosed_;
+        read = Watches(FD_READ) && !readHeld_ && !peerClosed_;
+        // Without FD_READ the application is not reading; it still hears of the end at once.
+        end = !Watches(FD_READ) && Watches(FD_CLOSE) && !peerClosed_;
         write = Watches(FD_WRITE) && writeWanted_;
         break;
     case SocketState::Datagram:
@@ -157,8 +185,18 @@ void AsyncSelection::Refresh() {
         write = Watches(FD_WRITE) && writeWanted_;
         break;
     }
-    Switch(reader_, QSocketNotifier::Read, read, &AsyncSelection::ReadReady);
-    Switch(writer_, QSocketNotifier::Write, write, &AsyncSelection::WriteReady);
+    return (read ? ReadySet::ReadEvents : 0) | (write ? std::uint32_t(EPOLLOUT) : 0) |
+           (end ? std::uint32_t(EPOLLRDHUP) : 0);
+}
+
+void AsyncSelection::Refresh(bool lazy) {
+    if (!readySet_) {
+        if (ended_) {
+            return;
+        }
+        readySet_ = &ReadySet::Join();
+    }
+    readySet_->Watch(s_, this, generation_, Wanted(), lazy);
     if (acceptPaused_ && !ended_) {
         RetryAcceptLater();
     }
@@ -179,25 +217,26 @@ void AsyncSelection::RetryAcceptLater() {
     }
 }
 
-void AsyncSelection::Switch(QSocketNotifier*& notifier, QSocketNotifier::Type type, bool on,
-                            void (AsyncSelection::*ready)()) {
-    if (!notifier && on) {
-        notifier = new QSocketNotifier(s_, type, this);
-        connect(notifier, &QSocketNotifier::activated, this, [this, ready] {
-            std::unique_lock guard(lock_);
-            if (ended_) {
-                return;
-            }
-            inCallback_ = true;
-            sendingAtOnce_ = true;
-            (this->*ready)();
-            Refresh();
-            SendDue(guard);
-        });
+void AsyncSelection::Ready(std::uint32_t events) {
+    std::unique_lock guard(lock_);
+    if (ended_) {
+        return;
     }
-    if (notifier && notifier->isEnabled() != on) {
-        notifier->setEnabled(on);
+    inCallback_ = true;
+    sendingAtOnce_ = true;
+    // FD_WRITE first: it goes before the FD_CLOSE that reading may find.
+    const std::uint32_t wanted = Wanted();
+    if ((wanted & EPOLLOUT) && (events & (EPOLLOUT | EPOLLHUP | EPOLLERR))) {
+        WriteReady();
     }
+    if ((wanted & EPOLLIN) && (events & (EPOLLIN | EndEvents))) {
+        ReadReady();
+    } else if ((wanted & EPOLLRDHUP) && (events & EndEvents)) {
+        ConnectionEnded();
+    }
+    // What shows unwanted, or stays shown for good, is no longer watched for: nothing spins.
+    Refresh(/*lazy=*/!(events & ~wanted) && !(events & EndEvents));
+    SendDue(guard);
 }
 
 void AsyncSelection::SendDue(std::unique_lock<std::mutex>& guard) {
@@ -250,13 +289,24 @@ void AsyncSelection::ConnectionReadable() {
         lastFillFull_ = std::size_t(n) >= ReadAhead::ChunkSize;
         Post(FD_READ, 0);
     } else if (n == 0 || (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)) {
-        peerClosed_ = true;
-        if (writeWanted_) {
-            writeWanted_ = false;
-            Post(FD_WRITE, 0);
-        }
-        Post(FD_CLOSE, n == 0 ? 0 : WinSockErrorFromErrno(error));
+        PeerGone(n == 0 ? 0 : error);
     }
+}
+
+void AsyncSelection::PeerGone(int error) {
+    peerClosed_ = true;
+    if (writeWanted_) {
+        writeWanted_ = false;
+        Post(FD_WRITE, 0);
+    }
+    Post(FD_CLOSE, error == 0 ? 0 : WinSockErrorFromErrno(error));
+}
+
+void AsyncSelection::ConnectionEnded() {
+    int error = 0;
+    socklen_t length = sizeof error;
+    ::getsockopt(s_, SOL_SOCKET, SO_ERROR, &error, &length);
+    PeerGone(error);
 }
 
 void AsyncSelection::WriteReady() {

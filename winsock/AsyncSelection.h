@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QSocketNotifier>
 #include <QThread>
 #include <atomic>
 #include <cstdint>
@@ -16,6 +15,8 @@
 class QTimer;
 
 namespace zintra {
+
+class ReadySet;
 
 enum class SocketState { Idle, Connecting, Connected, Listening, Datagram };
 
@@ -43,12 +44,14 @@ private:
 // send that would block, FD_CLOSE and FD_CONNECT go once. The order rules: data before the
 // close behind it, the owed FD_WRITE before FD_CLOSE, FD_CONNECT before the first FD_WRITE, and
 // nothing sent at once overtakes what waits in the target's queue. Every member runs with the
-// selections' lock held; the notifiers and the timer are made and switched only on the target's
-// thread.
+// selections' lock held, except Ready, which takes it; the readiness set of the target's thread
+// watches the socket, and it and the timer are used only on that thread.
 class AsyncSelection : public QObject {
 public:
-    AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, QObject* target, unsigned msg,
-                   long mask, QueuedMessage::Count queued);
+    // accepted: the socket came from accept, and is a connection even once it has failed.
+    AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, bool accepted,
+                   QObject* target, unsigned msg, long mask, QueuedMessage::Count queued);
+    ~AsyncSelection() override;
 
     const QueuedMessage::Count& Queued() const { return queued_; }
 
@@ -62,18 +65,21 @@ public:
     // the target, as posted ones do.
     void End();
 
-    // Brings the notifiers in line with the state, on the target's thread.
+    // Brings what the readiness set watches for in line with the state, on the target's thread.
     void RefreshSoon();
+
+    // The readiness set saw the socket ready (epoll events), on the target's thread.
+    void Ready(std::uint32_t events);
 
 private:
     bool OnOwnThread() const { return QThread::currentThread() == thread(); }
     bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
 
-    void Refresh();
+    // What the socket is watched for as it stands: epoll events.
+    std::uint32_t Wanted() const;
+    // lazy: a read interest no longer wanted may stay until it next shows.
+    void Refresh(bool lazy = true);
     void RetryAcceptLater();
-
-    void Switch(QSocketNotifier*& notifier, QSocketNotifier::Type type, bool on,
-                void (AsyncSelection::*ready)());
 
     // Sends the due notifications in order, with the lock let go while the target handles
     // each: it may call the layer, close the socket or destroy itself. What its handling makes
@@ -86,9 +92,16 @@ private:
     // Data comes before the close behind it: FD_CLOSE only once nothing is left to read, and
     // after the FD_WRITE still owed, which WinSock posts first.
     void ConnectionReadable();
+    // A connection whose application does not read, but wants to hear of its end, ended.
+    void ConnectionEnded();
+    // The peer closed (error 0) or the connection failed (errno): FD_CLOSE, after the owed
+    // FD_WRITE.
+    void PeerGone(int error);
     void WriteReady();
+    // Within a pass, another connection that waits is told at once rather than in a later pass.
+    void AcceptOn();
 
-    // On the target's thread, while a notifier's pass sends, the notification joins those due;
+    // On the target's thread, while a readiness pass sends, the notification joins those due;
     // otherwise it is posted.
     void Post(int event, int error);
     void Queue(std::uint32_t lParam);
@@ -107,12 +120,12 @@ private:
     bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
     bool acceptPaused_ = false; // a failed accept waits before the listener asks again
     bool ended_ = false;
-    bool inCallback_ = false;    // in a notifier's pass: ending defers the deletion
+    bool inCallback_ = false;    // in a readiness pass: ending defers the deletion
     bool sendingAtOnce_ = false; // that pass sends what becomes due
     int sentInPass_ = 0;
     std::vector<std::uint32_t> due_;
-    QSocketNotifier* reader_ = nullptr;
-    QSocketNotifier* writer_ = nullptr;
+    const std::uint32_t generation_;
+    ReadySet* readySet_ = nullptr;
     QTimer* retry_ = nullptr;
 };
 

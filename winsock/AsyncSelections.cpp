@@ -2,6 +2,7 @@
 
 #include "winsock/AsyncSelection.h"
 
+#include <sys/stat.h>
 #include <utility>
 
 namespace zintra {
@@ -23,19 +24,34 @@ void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask
         return;
     }
     // Notifications the previous selection posted still count: none overtakes them.
-    auto* selection =
-        new AsyncSelection(lock_, readAhead_, s, target, msg, mask, std::move(queued));
+    auto* selection = new AsyncSelection(lock_, readAhead_, s, FromAccept(s), target, msg, mask,
+                                         std::move(queued));
     selections_.emplace(s, selection);
     selection->RefreshSoon();
 }
 
 void AsyncSelections::End(TSocket s) {
     std::lock_guard guard(lock_);
+    accepted_.erase(s);
     if (const auto it = selections_.find(s); it != selections_.end()) {
         AsyncSelection* selection = it->second;
         selections_.erase(it);
         selection->End();
     }
+}
+
+void AsyncSelections::Connection(TSocket s) {
+    struct stat identity {};
+    if (::fstat(s, &identity) == 0) {
+        std::lock_guard guard(lock_);
+        accepted_[s] = identity.st_ino;
+    }
+}
+
+bool AsyncSelections::FromAccept(TSocket s) {
+    const auto it = accepted_.find(s);
+    struct stat identity {};
+    return it != accepted_.end() && ::fstat(s, &identity) == 0 && identity.st_ino == it->second;
 }
 
 template <typename Change> void AsyncSelections::Update(TSocket s, Change change) {

@@ -3,6 +3,7 @@
 #include "winsock/WinSock.h"
 
 #include <mutex>
+#include <sys/types.h>
 #include <unordered_map>
 
 namespace zintra {
@@ -10,13 +11,13 @@ namespace zintra {
 class AsyncSelection;
 class ReadAhead;
 
-// WSAAsyncSelect on POSIX sockets. Each selected socket gets socket notifiers on its target's
-// thread that send its events as TSockMessage, under WinSock's re-enabling rules: once sent, an
-// event is not sent again until the call that re-enables it (recv or recvfrom for FD_READ,
-// accept for FD_ACCEPT, a send that would block for FD_WRITE). The notifiers are off while an
-// event is outstanding, so nothing spins while the application has not answered.
+// WSAAsyncSelect on POSIX sockets. Each selected socket is watched by the readiness set of its
+// target's thread, and its events are sent as TSockMessage under WinSock's re-enabling rules:
+// once sent, an event is not sent again until the call that re-enables it (recv or recvfrom for
+// FD_READ, accept for FD_ACCEPT, a send that would block for FD_WRITE). The set stops watching
+// for an event that is outstanding, so nothing spins while the application has not answered.
 //
-// A notification reaches the target from the notifier's own pass of the event loop, unless
+// A notification reaches the target from the readiness set's own pass of the event loop, unless
 // one of the socket's earlier notifications still waits in the target's event queue: then it is
 // posted behind it. A connection's data is read into the read-ahead as it is noticed.
 class AsyncSelections {
@@ -35,6 +36,8 @@ public:
     void Received(TSocket s, bool filled);
     // failed: accept took no connection, though one waits; asking again at once would spin.
     void Accepted(TSocket s, bool failed);
+    // accept made the connection s: it is one even if it failed before it was selected.
+    void Connection(TSocket s);
     void SendWouldBlock(TSocket s);
     void Listening(TSocket s);
     // A connect was started (or made at once): FD_CONNECT follows once it has ended.
@@ -42,10 +45,14 @@ public:
 
 private:
     template <typename Change> void Update(TSocket s, Change change);
+    // With the lock held: whether s is a connection accept made, told by its identity, so that
+    // a number closed outside the layer and taken again is not mistaken for one.
+    bool FromAccept(TSocket s);
 
     ReadAhead& readAhead_;
     std::mutex lock_;
     std::unordered_map<TSocket, AsyncSelection*> selections_;
+    std::unordered_map<TSocket, ino_t> accepted_;
 };
 
 } // namespace zintra

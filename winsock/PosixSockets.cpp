@@ -130,6 +130,7 @@ TSocket PosixWinSock::accept(TSocket s, SockAddrIn* addr, int* addrLen) {
     if (result < 0) {
         return Fail(WinSockErrorFromErrno(error));
     }
+    selections_.Connection(result);
     if (addr) {
         FromPosix(peer, *addr);
         *addrLen = sizeof(SockAddrIn);

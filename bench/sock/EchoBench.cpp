@@ -6,19 +6,27 @@
 //   echo_bench --before DIR        adds the rows of the sockecho built in DIR, to compare builds
 //   echo_bench --port PORT [LOAD]  only loads an echo server already listening on PORT, with
 //                                  every load or one (bulk1, bulk50, trips), for a profiler
+//   echo_bench --idle [--before DIR]  round trips while 0, 1 000 and 10 000 idle connections are
+//                                  held, the time to accept 10 000 connects, and the resident
+//                                  memory and CPU of an idle connection, for the epoll floor,
+//                                  the Qt echo and the non-blocking sockecho
 
 #include "tests/support/LoopbackClient.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -159,7 +167,7 @@ public:
     Server(std::string name, const QString& program, QStringList arguments, bool portAsOption)
         : name_(std::move(name)), port_(FreePort()) {
         arguments = portAsOption ? QStringList{"--port", QString::number(port_)} + arguments
-                                 : QStringList{QString::number(port_)};
+                                 : arguments + QStringList{QString::number(port_)};
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(program, arguments);
         if (!process_.waitForStarted()) {
@@ -182,6 +190,7 @@ public:
     const std::string& Name() const { return name_; }
     bool Running() const { return process_.state() == QProcess::Running; }
     std::uint16_t Port() const { return port_; }
+    qint64 Pid() const { return process_.processId(); }
     Figures& Best() { return best_; }
 
 private:
@@ -214,6 +223,125 @@ void PrintTable(std::vector<std::unique_ptr<Server>>& servers) {
                 "--blocking at least 0.8 of the floor\n");
 }
 
+// The idle-connections load: what holding many idle connections costs the active ones.
+
+// Held idle connections need a descriptor each, in the load generator and in every server it
+// starts, which inherit the limit.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// A line of /proc/PID/status as a number (VmRSS in KB).
+long StatusField(qint64 pid, const QByteArray& field) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ":")) {
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return 0;
+}
+
+long OpenDescriptors(qint64 pid) {
+    return long(QDir(QString("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot).size());
+}
+
+// CPU seconds the process has used (user and system).
+double CpuSeconds(qint64 pid) {
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return double(fields.value(11).toLong() + fields.value(12).toLong()) / ::sysconf(_SC_CLK_TCK);
+}
+
+// Waits (at most a minute) until the server holds the count of descriptors; the seconds it took.
+double UntilDescriptors(qint64 pid, long count, Clock::time_point start) {
+    const auto deadline = start + std::chrono::seconds(60);
+    while (OpenDescriptors(pid) < count && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct IdleFigures {
+    double trips[3] = {0, 0, 0}; // with 0, 1 000 and 10 000 idle connections
+    double acceptSeconds = 0;    // 10 000 connects accepted in
+    double kbPerConnection = 0;  // resident memory per idle connection
+    double idleCpuPercent = 0;   // while 10 000 connections stay idle
+};
+
+constexpr int IdleCounts[] = {0, 1000, 10000};
+constexpr std::chrono::milliseconds TripTime(1000);
+
+IdleFigures IdleLoad(Server& server) {
+    IdleFigures f;
+    const qint64 pid = server.Pid();
+    const long base = OpenDescriptors(pid);
+    f.trips[0] = RoundTrips(server.Port(), 10, TripTime);
+    const long rssBefore = StatusField(pid, "VmRSS");
+    for (int i = 1; i < 3; ++i) {
+        const int count = IdleCounts[i];
+        const auto start = Clock::now();
+        const std::vector<int> idle = Clients(server.Port(), count);
+        const double seconds = UntilDescriptors(pid, base + count, start);
+        if (count == 10000) {
+            f.acceptSeconds = seconds;
+            f.kbPerConnection = double(StatusField(pid, "VmRSS") - rssBefore) / count;
+            const double cpu = CpuSeconds(pid);
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            f.idleCpuPercent = (CpuSeconds(pid) - cpu) * 100;
+        }
+        f.trips[i] = RoundTrips(server.Port(), 10, TripTime);
+        CloseAll(idle);
+        // The next count starts once the server has let these go.
+        while (OpenDescriptors(pid) > base && Clock::now() - start < std::chrono::seconds(90)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    return f;
+}
+
+void IdleTable(const QString& before) {
+    RaiseDescriptorLimit();
+    std::vector<std::unique_ptr<Server>> servers;
+    servers.push_back(
+        std::make_unique<Server>("floor (epoll)", ECHO_FLOOR_PATH, QStringList{"--epoll"}, false));
+    servers.push_back(
+        std::make_unique<Server>("Qt echo (QTcpServer)", QT_ECHO_PATH, QStringList{}, false));
+    const QStringList options{"--quiet", "--backlog", "128"};
+    servers.push_back(std::make_unique<Server>("sockecho", SOCKECHO_PATH, options, true));
+    if (!before.isEmpty()) {
+        servers.push_back(
+            std::make_unique<Server>("sockecho (before)", before + "/sockecho", options, true));
+    }
+    std::printf("%-24s %9s %9s %9s %8s %8s %9s %8s %10s\n", "server", "0 idle", "1000", "10000",
+                "10k/0", "10k/flr", "accept s", "KB/conn", "idle CPU %");
+    double floorTrips = 0;
+    for (const auto& server : servers) {
+        if (!server->Running()) {
+            continue;
+        }
+        const IdleFigures f = IdleLoad(*server);
+        floorTrips = floorTrips > 0 ? floorTrips : f.trips[2];
+        std::printf("%-24s %9.0f %9.0f %9.0f %8.2f %8.2f %9.2f %8.2f %10.1f\n",
+                    server->Name().c_str(), f.trips[0], f.trips[1], f.trips[2],
+                    f.trips[0] > 0 ? f.trips[2] / f.trips[0] : 0,
+                    floorTrips > 0 ? f.trips[2] / floorTrips : 0, f.acceptSeconds,
+                    f.kbPerConnection, f.idleCpuPercent);
+        std::fflush(stdout);
+    }
+}
+
 } // namespace
 
 } // namespace zintra
@@ -229,6 +357,10 @@ int main(int argc, char** argv) {
         }
         std::printf("1 client %.0f MB/s, 50 clients %.0f MB/s, %.0f round trips/s\n", f.bulk1,
                     f.bulk50, f.trips);
+        return 0;
+    }
+    if (!arguments.isEmpty() && arguments[0] == "--idle") {
+        IdleTable(arguments.size() == 3 && arguments[1] == "--before" ? arguments[2] : QString());
         return 0;
     }
     std::vector<std::unique_ptr<Server>> servers;
