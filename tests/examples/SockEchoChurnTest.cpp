@@ -1,4 +1,5 @@
 #include "tests/support/RunningEcho.h"
+#include "tests/support/WinSockTestSupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -37,22 +38,6 @@ constexpr Peer Mix[] = {Peer::ResetBeforeAccept, Peer::ResetBeforeAccept, Peer::
                         Peer::FillThenClose,     Peer::FillThenReset,     Peer::HalfCloseAndRead,
                         Peer::HalfCloseAndRead,  Peer::NeverRead,         Peer::OrderlyEcho,
                         Peer::OrderlyEcho,       Peer::OrderlyEcho,       Peer::OrderlyEcho};
-
-void Reset(int fd) {
-    const linger abort{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    ::close(fd);
-}
-
-void SendAll(int fd, const std::string& bytes) {
-    for (std::size_t sent = 0; sent < bytes.size();) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) {
-            return;
-        }
-        sent += std::size_t(n);
-    }
-}
 
 std::string ReadExactly(int fd, std::size_t length) {
     std::string all(length, '\0');
@@ -138,44 +123,41 @@ public:
 
 private:
     void Serve(Peer peer) {
-        const int fd = Connect(echo_.port);
-        if (fd < 0) {
+        Fd fd(Connect(echo_.port));
+        if (fd.Get() < 0) {
             ADD_FAILURE() << "sockecho refused a connection";
             return;
         }
         ++made_;
         const timeval wait{10, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+        ::setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         const std::string data = Data(1 + random_() % 65536);
         switch (peer) {
         case Peer::ResetBeforeAccept:
-            Reset(fd);
+            ResetAndClose(fd);
             break;
         case Peer::ResetMidStream:
-            SendAll(fd, data);
-            ReadExactly(fd, data.size() / 2);
-            Reset(fd);
+            WriteAll(fd.Get(), data);
+            ReadExactly(fd.Get(), data.size() / 2);
+            ResetAndClose(fd);
             break;
         case Peer::FillThenClose:
         case Peer::FillThenReset:
-            Fill(fd);
-            lingering_.push_back({fd, peer == Peer::FillThenReset});
+            Fill(fd.Get());
+            lingering_.emplace_back(std::move(fd), peer == Peer::FillThenReset);
             break;
         case Peer::NeverRead:
-            SendAll(fd, data);
-            lingering_.push_back({fd, false});
+            WriteAll(fd.Get(), data);
+            lingering_.emplace_back(std::move(fd), false);
             break;
         case Peer::HalfCloseAndRead:
-            SendAll(fd, data);
-            ::shutdown(fd, SHUT_WR);
-            Check(data, ReadExactly(fd, data.size() + 1));
-            ::close(fd);
+            WriteAll(fd.Get(), data);
+            ::shutdown(fd.Get(), SHUT_WR);
+            echoMismatches_ += ReadUntilClosed(fd.Get()) != data;
             break;
         case Peer::OrderlyEcho:
-            SendAll(fd, data);
-            Check(data, ReadExactly(fd, data.size()));
-            ::close(fd);
+            WriteAll(fd.Get(), data);
+            echoMismatches_ += ReadExactly(fd.Get(), data.size()) != data;
             break;
         }
         if (lingering_.size() > LingeringPeers) {
@@ -184,9 +166,11 @@ private:
     }
 
     void LetGo() {
-        const auto [fd, reset] = lingering_.front();
+        auto& [fd, reset] = lingering_.front();
+        if (reset) {
+            ResetAndClose(fd);
+        }
         lingering_.pop_front();
-        reset ? Reset(fd) : void(::close(fd));
     }
 
     std::string Data(std::size_t length) {
@@ -195,10 +179,6 @@ private:
             c = char(random_());
         }
         return data;
-    }
-
-    void Check(const std::string& sent, const std::string& echoed) {
-        echoMismatches_ += sent != echoed;
     }
 
     void Drain(int waitMs) {
@@ -213,7 +193,7 @@ private:
 
     RunningEcho& echo_;
     std::mt19937 random_;
-    std::deque<std::pair<int, bool>> lingering_;
+    std::deque<std::pair<Fd, bool>> lingering_;
     QByteArray partial_;
 };
 
