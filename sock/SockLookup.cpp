@@ -18,7 +18,11 @@ std::uint32_t TSock::LookupHost(const std::string& name) {
     if (name.empty()) {
         return WsInaddrAny;
     }
+    const Lifetime::Watch alive = lifetime_.Observe();
     DoInfo(siLookUp, "Lookup Of Host " + name);
+    if (!alive.Alive()) {
+        return WsInaddrAny;
+    }
     WinSock& layer = WinSockLayer();
     if (StartsWithDigit(name)) {
         return layer.inet_addr(name);
@@ -35,17 +39,21 @@ std::uint32_t TSock::LookupHost(const std::string& name) {
     return address;
 }
 
-// The report's handler may destroy the component: the look-ups touch nothing of it after their
-// reports, and their callers look whether it is still there.
+// The report's handler may destroy the component, and the name with it when it is the
+// component's: a look-up then ends at once, and its caller looks whether the component is there.
 std::uint16_t TSock::LookupPort(const std::string& name) {
-    const char* protocol = socketType_ == stStream ? "tcp" : "udp";
+    const Lifetime::Watch alive = lifetime_.Observe();
     DoInfo(siLookUp, "Lookup Of Port " + name);
+    if (!alive.Alive()) {
+        return 0;
+    }
     if (StartsWithDigit(name)) {
         return NetShort(std::uint16_t(zintra::StrToInt(name)));
     }
     // An empty name names no service.
     const std::optional<ServEntry> service =
-        name.empty() ? std::nullopt : WinSockLayer().getservbyname(name, protocol);
+        name.empty() ? std::nullopt
+                     : WinSockLayer().getservbyname(name, socketType_ == stStream ? "tcp" : "udp");
     if (!service) {
         throw ESockException("Port Lookup - Could Not Find Service Entry");
     }
