@@ -194,6 +194,8 @@ private:
     void AcceptConnection();
     void ServeOnAcceptThread(TSock* newSock);
     void StopAcceptThreads();
+    // The termination notice of an accept thread: releases the threads whose runs have ended.
+    Q_INVOKABLE void ReleaseFinishedAcceptThreads();
     // SockNotification.cpp
     // The events WinSock is to report for the socket: listening, or as the component stands.
     long NotificationMask(bool listening) const;

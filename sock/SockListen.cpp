@@ -144,13 +144,8 @@ void TSock::AcceptConnection() {
 }
 
 void TSock::ServeOnAcceptThread(TSock* newSock) {
-    auto thread = std::make_unique<TSockThread>();
-    TSockThread* started = thread.get();
-    started->OnTerminate = [this, started] {
-        std::erase_if(acceptThreads_, [started](const auto& t) { return t.get() == started; });
-    };
-    acceptThreads_.push_back(std::move(thread));
-    started->Start(this, newSock);
+    acceptThreads_.push_back(std::make_unique<TSockThread>());
+    acceptThreads_.back()->Start(this, newSock);
 }
 
 // The components served on accept threads are destroyed only once no thread uses them. A handler
@@ -158,6 +153,10 @@ void TSock::ServeOnAcceptThread(TSock* newSock) {
 // nothing: one of them may destroy another listener, which waits for its own threads the same
 // way. The threads' termination notices, posted once their handlers returned, are dropped with
 // the threads.
+void TSock::ReleaseFinishedAcceptThreads() {
+    std::erase_if(acceptThreads_, [](const auto& t) { return t->Finished(); });
+}
+
 void TSock::StopAcceptThreads() {
     if (acceptThreads_.empty()) {
         return;

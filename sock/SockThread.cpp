@@ -30,9 +30,10 @@ void TSockThread::Execute() {
         handler_(Listener, NewSock);
     } catch (...) {
     }
-    QMetaObject::invokeMethod(
-        Listener, [notice = OnTerminate] { notice(); }, Qt::QueuedConnection);
+    // Finished before the notice, which releases the finished threads. The notice carries no
+    // data of its own: it is handed over by Qt alone.
     finished_ = true;
+    QMetaObject::invokeMethod(Listener, "ReleaseFinishedAcceptThreads", Qt::QueuedConnection);
 }
 
 } // namespace zintra

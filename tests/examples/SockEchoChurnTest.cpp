@@ -19,11 +19,13 @@ namespace {
 constexpr int ConnectionsPerMode = 2000;
 constexpr int DeadlineMs = 60000;
 // Peers that hold the server at its bound stay a while, so that others come and go meanwhile.
-constexpr std::size_t LingeringPeers = 8;
+constexpr std::size_t LingeringPeers = 4;
 // Sending to a held peer stops once nothing more went for this long.
 constexpr int StalledMs = 10;
 constexpr std::size_t FillCap = 16 << 20;
-constexpr long RssSlackKiB = 6 * 1024;
+// The allocator may keep what the held peers took at their busiest: the server holds up to 2 MiB
+// for each. A connection that kept what it held would cost far more over the churn.
+constexpr long RssSlackKiB = long(LingeringPeers) * 2 * 1024;
 
 enum class Peer {
     ResetBeforeAccept,
@@ -207,10 +209,14 @@ TEST_P(SockEchoChurn, EveryConnectionEndsAndReleasesWhatItHeld) {
     RunningEcho echo(GetParam() ? QStringList{"--blocking"} : QStringList{});
     const qint64 pid = echo.process.processId();
     Churn churn(echo);
-    churn.WarmUp();
-    ASSERT_TRUE(churn.AllClosed());
+    // The server's working size: the most it keeps between rounds of warming up.
+    long resident = 0;
+    for (int round = 0; round < 3; ++round) {
+        churn.WarmUp();
+        ASSERT_TRUE(churn.AllClosed());
+        resident = std::max(resident, ResidentKiB(pid));
+    }
     const int descriptors = OpenDescriptors(pid);
-    [[maybe_unused]] const long resident = ResidentKiB(pid);
 
     churn.Run(ConnectionsPerMode);
     EXPECT_TRUE(churn.AllClosed()) << churn.closed_ << " of " << churn.made_ << " closed";
@@ -221,7 +227,9 @@ TEST_P(SockEchoChurn, EveryConnectionEndsAndReleasesWhatItHeld) {
     }
     EXPECT_EQ(OpenDescriptors(pid), descriptors);
     // AddressSanitizer keeps freed memory in quarantine on purpose.
-#ifndef __SANITIZE_ADDRESS__
+#ifdef __SANITIZE_ADDRESS__
+    static_cast<void>(resident);
+#else
     EXPECT_LE(ResidentKiB(pid), resident + RssSlackKiB) << "from " << resident << " KiB";
 #endif
 }
