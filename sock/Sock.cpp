@@ -62,29 +62,44 @@ void TSock::SetSocketType(TSocketType value) {
     socketType_ = value;
 }
 
+// The reports here may reach a handler that destroys the component: nothing of it is touched
+// after one did.
 void TSock::SetHostName(const std::string& value) {
+    const Lifetime::Watch alive = lifetime_.Observe();
     if (socketType_ == stStream && connected_) {
         DoInfo(siLookUp, "Setting HostName While Connected Has No Effect");
+        if (!alive.Alive()) {
+            return;
+        }
     }
     hostName_ = value;
     // The port was looked up once, when the datagram socket was opened or attached.
     if (socketType_ == stDatagram && connected_) {
-        destAddr_.sin_addr = LookupHost(value);
+        const std::uint32_t address = LookupHost(value);
+        if (alive.Alive()) {
+            destAddr_.sin_addr = address;
+        }
     }
 }
 
 void TSock::SetPortName(const std::string& value) {
+    const Lifetime::Watch alive = lifetime_.Observe();
     if (connected_) {
         DoInfo(siLookUp, "Setting PortName While Connected Has No Effect");
     }
-    portName_ = value;
+    if (alive.Alive()) {
+        portName_ = value;
+    }
 }
 
 void TSock::SetLocalPortName(const std::string& value) {
+    const Lifetime::Watch alive = lifetime_.Observe();
     if (connected_) {
         DoInfo(siLookUp, "Setting LocalPortName While Connected Has No Effect");
     }
-    localPortName_ = value;
+    if (alive.Alive()) {
+        localPortName_ = value;
+    }
 }
 
 void TSock::Attach(TSocket handle) {
@@ -95,7 +110,12 @@ void TSock::Attach(TSocket handle) {
         throw ESockException("Attach - Socket Already In Use");
     }
     if (socketType_ == stDatagram) {
-        destAddr_ = DatagramDestination();
+        const std::optional<SockAddrIn> destination = DatagramDestination();
+        if (!destination) {
+            WinSockLayer().closesocket(handle);
+            return;
+        }
+        destAddr_ = *destination;
     }
     socketHandle_ = handle;
     SetBlocking(blocking_);
@@ -108,7 +128,7 @@ bool TSock::Close() {
     connected_ = false;
     closeWhenSent_ = false;
     readPaused_ = false;
-    sendFailed_ = false;
+    sendError_ = 0;
     const bool wasListening = std::exchange(listen_, false);
     if (!wasListening) {
         DoInfo(siClose, "Socket Closed");

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -169,8 +170,9 @@ private:
     // SockConnect.cpp
     void Connect();
     void OpenDatagram();
-    // Where datagrams go: HostName and PortName (port 0 while PortName is empty), looked up.
-    SockAddrIn DatagramDestination();
+    // Where datagrams go: HostName and PortName (port 0 while PortName is empty), looked up;
+    // nothing when a handler of the look-up reports destroyed the component.
+    std::optional<SockAddrIn> DatagramDestination();
     // True when the sending side was shut down; a deferred shutdown that fails is not raised.
     bool ShutdownSendNow();
     // SockTransfer.cpp
@@ -185,11 +187,15 @@ private:
     // owned: the caller's string behind data, which OutBuffer may take over.
     bool SendOrQueue(std::string_view data, std::string* owned);
     void SendBlocking(std::string_view data);
+    // Records how a non-blocking send went: a failure ends a connection whose peer has gone.
+    void SendAttempted(int sent);
     // SockListen.cpp
     void StartListening();
     void AcceptConnection();
     void ServeOnAcceptThread(TSock* newSock);
     void StopAcceptThreads();
+    // The termination notice of an accept thread: releases the threads whose runs have ended.
+    Q_INVOKABLE void ReleaseFinishedAcceptThreads();
     // SockNotification.cpp
     // The events WinSock is to report for the socket: listening, or as the component stands.
     long NotificationMask(bool listening) const;
@@ -197,9 +203,12 @@ private:
     void SelectNotifications(bool listening);
     void ReadNotified();
     void WriteNotified();
-    // The peer closed the connection, or it failed: OnDisconnect, then Close once OutBuffer
-    // is sent.
+    // The peer closed the connection, or it failed: the failure reported first, then
+    // OnDisconnect, then Close once OutBuffer is sent.
     void PeerClosed(bool failed);
+    // Reading held at the read-ahead limit: the socket is selected without FD_READ, so that the
+    // peer's close or reset is still heard; reading again selects it fully.
+    void HoldReading(bool held);
 
     SockAddrIn destAddr_;
     SockAddrIn peerAddr_;
@@ -229,8 +238,8 @@ private:
     bool readPaused_ = false;
     // The peer has closed: the socket closes once OutBuffer is sent.
     bool closeWhenSent_ = false;
-    // The last non-blocking send failed for good.
-    bool sendFailed_ = false;
+    // The error of the last non-blocking send that failed for good; 0 when it did not.
+    int sendError_ = 0;
     std::unique_ptr<TSockStream> stream_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;

@@ -25,10 +25,17 @@ void TSock::Open() {
 
 // Names are looked up before a socket exists, so that a failed look-up leaves nothing open.
 void TSock::Connect() {
+    const Lifetime::Watch alive = lifetime_.Observe();
     SockAddrIn peer;
     peer.sin_family = WsAfInet;
     peer.sin_addr = LookupHost(hostName_);
+    if (!alive.Alive()) {
+        return;
+    }
     peer.sin_port = LookupPort(portName_);
+    if (!alive.Alive()) {
+        return;
+    }
     WinSock& layer = WinSockLayer();
     const TSocket s = layer.socket(WsAfInet, WsSockStream, 0);
     if (s == INVALID_SOCKET) {
@@ -41,7 +48,7 @@ void TSock::Connect() {
         if (blocking_) {
             connected_ = true;
             DoInfo(siConnect, "Blocking Socket Connected");
-            if (OnConnect) {
+            if (alive.Alive() && OnConnect) {
                 OnConnect(this);
             }
         }
@@ -59,11 +66,18 @@ void TSock::Connect() {
 }
 
 void TSock::OpenDatagram() {
+    const Lifetime::Watch alive = lifetime_.Observe();
     SockAddrIn local;
     local.sin_family = WsAfInet;
     local.sin_addr = NetLong(WsInaddrAny);
     local.sin_port = AnyLocalPort(localPortName_) ? 0 : LookupPort(localPortName_);
-    const SockAddrIn destination = DatagramDestination();
+    if (!alive.Alive()) {
+        return;
+    }
+    const std::optional<SockAddrIn> destination = DatagramDestination();
+    if (!destination) {
+        return;
+    }
     WinSock& layer = WinSockLayer();
     const TSocket s = layer.socket(WsAfInet, WsSockDgram, 0);
     if (s == INVALID_SOCKET) {
@@ -74,16 +88,23 @@ void TSock::OpenDatagram() {
         CloseQuietly();
         throw ESockException("Open - Error Binding Socket");
     }
-    destAddr_ = destination;
+    destAddr_ = *destination;
     connected_ = true;
     SelectNotifications(/*listening=*/false);
 }
 
-SockAddrIn TSock::DatagramDestination() {
+std::optional<SockAddrIn> TSock::DatagramDestination() {
+    const Lifetime::Watch alive = lifetime_.Observe();
     SockAddrIn destination;
     destination.sin_family = WsAfInet;
     destination.sin_addr = LookupHost(hostName_);
+    if (!alive.Alive()) {
+        return std::nullopt;
+    }
     destination.sin_port = portName_.empty() ? 0 : LookupPort(portName_);
+    if (!alive.Alive()) {
+        return std::nullopt;
+    }
     return destination;
 }
 

@@ -40,8 +40,11 @@ void TSock::SetListen(bool value) {
     if (!value) {
         // A listener that stops is closed as any socket, and says so.
         listen_ = false;
+        const Lifetime::Watch alive = lifetime_.Observe();
         Close();
-        DoInfo(siListen, "Listening Stopped");
+        if (alive.Alive()) {
+            DoInfo(siListen, "Listening Stopped");
+        }
     } else if (listen_) {
         DoInfo(siListen, "Listening Already Running");
     } else {
@@ -58,11 +61,18 @@ void TSock::StartListening() {
     SockAddrIn address;
     address.sin_family = WsAfInet;
     address.sin_addr = NetLong(WsInaddrAny);
+    const Lifetime::Watch alive = lifetime_.Observe();
     try {
         address.sin_port = LookupPort(portName_);
     } catch (...) {
-        CloseQuietly();
+        if (alive.Alive()) {
+            CloseQuietly();
+        }
         throw;
+    }
+    // A component destroyed by the report's handler has closed the socket it held.
+    if (!alive.Alive()) {
+        return;
     }
     // Without a socket there is nothing to bind; the port was looked up and reported all the same.
     if (s == INVALID_SOCKET) {
@@ -106,7 +116,14 @@ void TSock::AcceptConnection() {
         return;
     }
     peerAddr_ = address;
-    TSock* newSock = CreateAccepted(s);
+    TSock* newSock = nullptr;
+    // The accepted socket is the listener's until a component holds it.
+    try {
+        newSock = CreateAccepted(s);
+    } catch (...) {
+        layer.closesocket(s);
+        throw;
+    }
     // The setters report through the handlers, which may destroy the new component.
     const Lifetime::Watch accepted = newSock->lifetime_.Observe();
     newSock->SetPortName(portName_);
@@ -127,18 +144,23 @@ void TSock::AcceptConnection() {
 }
 
 void TSock::ServeOnAcceptThread(TSock* newSock) {
-    auto thread = std::make_unique<TSockThread>();
-    TSockThread* started = thread.get();
-    started->OnTerminate = [this, started] {
-        std::erase_if(acceptThreads_, [started](const auto& t) { return t.get() == started; });
-    };
-    acceptThreads_.push_back(std::move(thread));
-    started->Start(this, newSock);
+    acceptThreads_.push_back(std::make_unique<TSockThread>());
+    acceptThreads_.back()->Start(this, newSock);
 }
 
 // The components served on accept threads are destroyed only once no thread uses them. A handler
-// may be waiting for the window thread, so the window thread serves its events meanwhile.
+// may be waiting for the window thread, so the window thread serves its events meanwhile, holding
+// nothing: one of them may destroy another listener, which waits for its own threads the same
+// way. The threads' termination notices, posted once their handlers returned, are dropped with
+// the threads.
+void TSock::ReleaseFinishedAcceptThreads() {
+    std::erase_if(acceptThreads_, [](const auto& t) { return t->Finished(); });
+}
+
 void TSock::StopAcceptThreads() {
+    if (acceptThreads_.empty()) {
+        return;
+    }
     for (const auto& thread : acceptThreads_) {
         thread->AbortConnection();
     }
@@ -148,14 +170,15 @@ void TSock::StopAcceptThreads() {
     };
     if (QCoreApplication::instance() && QThread::currentThread() == thread()) {
         while (running()) {
-            {
-                std::lock_guard guard(TSockThread::NoticeLock());
-                QCoreApplication::sendPostedEvents();
-            }
+            QCoreApplication::sendPostedEvents();
             QThread::msleep(AcceptThreadPollMs);
         }
     }
-    acceptThreads_.clear();
+    std::vector<std::unique_ptr<TSockThread>> ended = std::move(acceptThreads_);
+    ended.clear();
+    if (QCoreApplication::instance()) {
+        QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    }
 }
 
 } // namespace zintra

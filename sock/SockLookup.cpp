@@ -18,7 +18,11 @@ std::uint32_t TSock::LookupHost(const std::string& name) {
     if (name.empty()) {
         return WsInaddrAny;
     }
+    const Lifetime::Watch alive = lifetime_.Observe();
     DoInfo(siLookUp, "Lookup Of Host " + name);
+    if (!alive.Alive()) {
+        return WsInaddrAny;
+    }
     WinSock& layer = WinSockLayer();
     if (StartsWithDigit(name)) {
         return layer.inet_addr(name);
@@ -35,8 +39,14 @@ std::uint32_t TSock::LookupHost(const std::string& name) {
     return address;
 }
 
+// The report's handler may destroy the component, and the name with it when it is the
+// component's: a look-up then ends at once, and its caller looks whether the component is there.
 std::uint16_t TSock::LookupPort(const std::string& name) {
+    const Lifetime::Watch alive = lifetime_.Observe();
     DoInfo(siLookUp, "Lookup Of Port " + name);
+    if (!alive.Alive()) {
+        return 0;
+    }
     if (StartsWithDigit(name)) {
         return NetShort(std::uint16_t(zintra::StrToInt(name)));
     }

@@ -12,6 +12,15 @@ void TSock::SetBlocking(bool value) {
         return;
     }
     SelectNotifications(listen_);
+    // A shutdown that waited for OutBuffer to drain is not lost with the notifications that
+    // would have drained it: the blocking socket sends the rest now, and shuts down after it.
+    if (blocking_ && shutdownSendPending_) {
+        try {
+            Send(std::string_view());
+        } catch (const ESockException&) {
+            // Reported as "Socket Error On Send"; the bytes stay in OutBuffer.
+        }
+    }
 }
 
 // A listener hears of waiting connections whatever Blocking says: Blocking only decides how the
@@ -24,7 +33,15 @@ long TSock::NotificationMask(bool listening) const {
     if (blocking_) {
         return 0;
     }
-    return socketType_ == stDatagram ? FD_READ : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+    if (socketType_ == stDatagram) {
+        return FD_READ;
+    }
+    return readPaused_ ? FD_WRITE | FD_CLOSE : FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+}
+
+void TSock::HoldReading(bool held) {
+    readPaused_ = held;
+    SelectNotifications(/*listening=*/false);
 }
 
 void TSock::SelectNotifications(bool listening) {
@@ -64,13 +81,16 @@ void TSock::WMSock(const TSockMessage& Message) {
     const int error = int(Message.LParam >> 16);
     const Lifetime::Watch alive = lifetime_.Observe();
     if (error > 10000) {
-        // A connect that failed leaves nothing to use: the component is idle again.
-        if (event == FD_CONNECT) {
+        // A connect that failed leaves nothing to use: the component is idle again. An
+        // accepted or connected socket that fails cannot be used again: it ends as a closed
+        // one does, whatever event brought the failure.
+        const bool connecting = event == FD_CONNECT && !connected_;
+        const bool ends = event == FD_CLOSE || (event == FD_CONNECT && connected_);
+        if (connecting) {
             CloseQuietly();
         }
         DoInfo(siError, ErrorNumberText(error));
-        // A connection that failed cannot be used again: it ends as a closed one does.
-        if (event == FD_CLOSE && alive.Alive()) {
+        if (ends && alive.Alive()) {
             PeerClosed(/*failed=*/true);
         }
         return;
@@ -109,8 +129,11 @@ void TSock::ReadNotified() {
     if (socketType_ == stStream) {
         // At the limit the bytes stay in the socket, and TCP holds the peer back; Receive asks
         // for them again once InBuffer has room.
-        readPaused_ = ReadAheadFull();
-        if (!readPaused_) {
+        if (ReadAheadFull()) {
+            if (!readPaused_) {
+                HoldReading(true);
+            }
+        } else {
             const int received = WinSockLayer().recv(socketHandle_, RecvArea(), RecvAreaSize, 0);
             if (received > 0) {
                 inBuffer_.Append(std::string_view(RecvArea(), std::size_t(received)));
@@ -132,7 +155,8 @@ void TSock::WriteNotified() {
     const Lifetime::Watch alive = lifetime_.Observe();
     if (!outBuffer_.Empty()) {
         Send(std::string_view());
-        if (!alive.Alive()) {
+        // A send that failed after the peer had gone ended the connection.
+        if (!alive.Alive() || socketHandle_ == INVALID_SOCKET) {
             return;
         }
     }
@@ -140,21 +164,29 @@ void TSock::WriteNotified() {
     if (alive.Alive() && OnWrite) {
         OnWrite(this);
     }
-    if (alive.Alive() && closeWhenSent_ && (outBuffer_.Empty() || sendFailed_)) {
+    if (alive.Alive() && closeWhenSent_ && outBuffer_.Empty()) {
         Close();
     }
 }
 
-// What Send accepted is not dropped while the peer may still read it.
+// What Send accepted is not dropped while the peer may still read it. A send that already
+// failed is the connection's failure.
 void TSock::PeerClosed(bool failed) {
     const Lifetime::Watch alive = lifetime_.Observe();
+    if (!failed && sendError_ != 0) {
+        failed = true;
+        DoInfo(siError, ErrorNumberText(sendError_));
+        if (!alive.Alive()) {
+            return;
+        }
+    }
     if (OnDisconnect) {
         OnDisconnect(this);
         if (!alive.Alive()) {
             return;
         }
     }
-    if (failed || sendFailed_ || outBuffer_.Empty() || socketHandle_ == INVALID_SOCKET) {
+    if (failed || outBuffer_.Empty() || socketHandle_ == INVALID_SOCKET) {
         Close();
     } else {
         closeWhenSent_ = true;

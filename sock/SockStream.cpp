@@ -9,12 +9,17 @@ namespace zintra {
 
 std::int32_t TSockStream::Read(void* Buffer, std::int32_t Count) {
     const std::int32_t wanted = std::max(Count, 0);
+    // A handler of the receive's reports may destroy the component, and this stream with it.
+    const Lifetime::Watch alive = sock_.lifetime_.Observe();
     const std::string received = sock_.Receive(wanted);
     const std::size_t placed = std::min(received.size(), std::size_t(wanted));
     if (placed > 0) {
         std::memcpy(Buffer, received.data(), placed);
     }
     // A datagram longer than the buffer is cut, as any datagram read into a short buffer is.
+    if (!alive.Alive()) {
+        return std::int32_t(placed);
+    }
     if (placed < received.size() && sock_.SocketType() == stStream) {
         sock_.inBuffer_.Prepend(std::string_view(received).substr(placed));
     }

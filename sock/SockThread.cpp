@@ -30,15 +30,10 @@ void TSockThread::Execute() {
         handler_(Listener, NewSock);
     } catch (...) {
     }
+    // Finished before the notice, which releases the finished threads. The notice carries no
+    // data of its own: it is handed over by Qt alone.
     finished_ = true;
-    std::lock_guard guard(NoticeLock());
-    QMetaObject::invokeMethod(
-        Listener, [notice = OnTerminate] { notice(); }, Qt::QueuedConnection);
-}
-
-std::mutex& TSockThread::NoticeLock() {
-    static std::mutex lock;
-    return lock;
+    QMetaObject::invokeMethod(Listener, "ReleaseFinishedAcceptThreads", Qt::QueuedConnection);
 }
 
 } // namespace zintra

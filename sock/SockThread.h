@@ -4,8 +4,6 @@
 
 #include <QPointer>
 #include <atomic>
-#include <functional>
-#include <mutex>
 #include <thread>
 
 namespace zintra {
@@ -13,8 +11,8 @@ namespace zintra {
 class TSock;
 
 // The accept thread of a blocking listener: runs the listener's OnAutoAccept handler for one
-// accepted connection on a thread of its own. When the run has ended, OnTerminate is called on
-// the listener's thread, which then releases the thread object.
+// accepted connection on a thread of its own. When the run has ended, a termination notice to the
+// listener, on its thread, releases the thread object.
 class TSockThread {
 public:
     TSockThread() = default;
@@ -26,15 +24,11 @@ public:
     void Start(TSock* listener, TSock* newSock);
     // Shuts the connection down, so that blocking calls of the handler on it return.
     void AbortConnection();
-    // The handler has returned; the thread is about to end.
+    // The handler has returned; the termination notice follows, and the thread ends.
     bool Finished() const { return finished_; }
-    // Held while a thread posts its termination notice: a window thread that delivers events
-    // itself holds it too, so that the notice is seen whole.
-    static std::mutex& NoticeLock();
 
     TSock* Listener = nullptr;
     TSock* NewSock = nullptr;
-    std::function<void()> OnTerminate;
 
 private:
     void Execute();

@@ -53,6 +53,7 @@ bool TSock::SendOrQueue(std::string_view data, std::string* owned) {
             const int sent =
                 WinSockLayer().send(socketHandle_, data.data(), CallLength(data.size()), 0);
             outBuffer_.Append(data.substr(sent > 0 ? std::size_t(sent) : 0));
+            SendAttempted(sent);
         }
         return true;
     }
@@ -69,17 +70,32 @@ bool TSock::SendOrQueue(std::string_view data, std::string* owned) {
     if (!alive.Alive()) {
         return true;
     }
-    WinSock& layer = WinSockLayer();
     const std::string_view pending = outBuffer_.View();
-    const int sent = layer.send(socketHandle_, pending.data(), CallLength(pending.size()), 0);
+    const int sent =
+        WinSockLayer().send(socketHandle_, pending.data(), CallLength(pending.size()), 0);
     if (sent > 0) {
         outBuffer_.Drop(std::size_t(sent));
     }
-    sendFailed_ = sent == SOCKET_ERROR && layer.WSAGetLastError() != WSAEWOULDBLOCK;
+    SendAttempted(sent);
+    return true;
+}
+
+// A send that fails for good after the peer has gone leaves nothing to wait for: no FD_WRITE
+// follows, and the connection ends, saying why.
+void TSock::SendAttempted(int sent) {
+    WinSock& layer = WinSockLayer();
+    const int code = sent == SOCKET_ERROR ? layer.WSAGetLastError() : 0;
+    sendError_ = code == WSAEWOULDBLOCK ? 0 : code;
     if (shutdownSendPending_ && outBuffer_.Empty()) {
         ShutdownSendNow();
     }
-    return true;
+    if (closeWhenSent_ && sendError_ != 0) {
+        const Lifetime::Watch alive = lifetime_.Observe();
+        DoInfo(siError, ErrorNumberText(sendError_));
+        if (alive.Alive()) {
+            Close();
+        }
+    }
 }
 
 // A fresh buffer goes out from the caller's memory without being copied into OutBuffer first:
@@ -113,9 +129,15 @@ void TSock::SendBlocking(std::string_view data) {
             }
         }
     } catch (...) {
-        outBuffer_.Prepend(unsentFront_);
-        unsentFront_ = {};
+        // The failure's report may have reached a handler that destroyed the component.
+        if (alive.Alive()) {
+            outBuffer_.Prepend(unsentFront_);
+            unsentFront_ = {};
+        }
         throw;
+    }
+    if (shutdownSendPending_) {
+        ShutdownSendNow();
     }
 }
 
@@ -206,7 +228,11 @@ bool TSock::SendDatagram(std::string_view data, const std::string& host) {
     if (socketType_ == stStream) {
         throw ESockException("SendDatagram - Datagram Send Not Supported On Stream Sockets");
     }
+    const Lifetime::Watch alive = lifetime_.Observe();
     SetHostName(host);
+    if (!alive.Alive()) {
+        return true;
+    }
     if (!data.empty()) {
         WinSockLayer().sendto(socketHandle_, data.data(), CallLength(data.size()), 0, &destAddr_,
                               sizeof destAddr_);
@@ -244,12 +270,13 @@ bool TSock::ReadAheadFull() const {
 }
 
 // The FD_READ that found InBuffer full was spent without a read, and WinSock sends the next
-// only after one: the component posts itself another.
+// only after one: the component posts itself another. A connection whose peer has gone reads
+// no more: it ends once OutBuffer is sent.
 void TSock::ResumeReading() {
-    if (!readPaused_ || ReadAheadFull() || socketHandle_ == INVALID_SOCKET) {
+    if (!readPaused_ || ReadAheadFull() || socketHandle_ == INVALID_SOCKET || closeWhenSent_) {
         return;
     }
-    readPaused_ = false;
+    HoldReading(false);
     QCoreApplication::postEvent(
         this, new TSockMessage(WM_SOCK, socketHandle_, TSockMessage::MakeLParam(FD_READ, 0)));
 }

@@ -1,5 +1,7 @@
 #include "examples/sockcat/BlockingClient.h"
 
+#include "sock/ErrorName.h"
+
 #include <cerrno>
 #include <chrono>
 #include <iostream>
@@ -29,10 +31,11 @@ BlockingClient::BlockingClient(const CatOptions& options) : udp_(options.Udp) {
 
 int BlockingClient::Run() {
     try {
-        sock_.Open();
         if (udp_) {
+            OpenConnectedDatagram(sock_);
             ExchangeDatagrams();
         } else {
+            sock_.Open();
             CopyStream();
         }
     } catch (const std::exception& failure) {
@@ -54,7 +57,7 @@ void BlockingClient::CopyStream() {
         if (Ready(fds[0])) {
             WriteOutput(sock_.Receive(-1));
         } else if (fds[0].revents & POLLOUT) {
-            sock_.Send(pending);
+            Send(pending);
             pending.clear();
         } else if (Ready(fds[1]) && !ReadInput(pending)) {
             inputOpen = false;
@@ -63,22 +66,28 @@ void BlockingClient::CopyStream() {
     }
 }
 
+// The component's failure does not name the error; WinSock's last error does.
+void BlockingClient::Send(const std::string& bytes) {
+    try {
+        sock_.Send(bytes);
+    } catch (const ESockException& failure) {
+        throw ESockException(std::string(failure.what()) + " " +
+                             ErrorName(WinSockLayer().WSAGetLastError()));
+    }
+}
+
 void BlockingClient::ExchangeDatagrams() {
     using Clock = std::chrono::steady_clock;
     LineSplitter lines;
-    const auto send = [this](const std::string& line) { sock_.Send(line); };
+    const auto send = [this](const std::string& line) { SendDatagramLine(sock_, line); };
     bool inputOpen = true;
     Clock::time_point end = Clock::time_point::max();
     while (inputOpen || Clock::now() < end) {
         pollfd fds[2] = {{sock_.SocketHandle(), POLLIN, 0}, {inputOpen ? InputFd : -1, POLLIN, 0}};
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
         Wait(fds, inputOpen ? -1 : int(left.count()));
-        if (Ready(fds[0])) {
-            std::string sender;
-            const std::string datagram = sock_.ReceiveDatagram(sender);
-            if (!datagram.empty()) {
-                WriteOutput(datagram + "\n");
-            }
+        if (std::string datagram; Ready(fds[0]) && ReceiveDatagramLine(sock_, datagram)) {
+            WriteOutput(datagram + "\n");
         }
         std::string piece;
         if (!Ready(fds[1])) {

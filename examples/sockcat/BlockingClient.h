@@ -18,6 +18,7 @@ public:
 
 private:
     void CopyStream();
+    void Send(const std::string& bytes);
     void ExchangeDatagrams();
 
     TSock sock_{nullptr};

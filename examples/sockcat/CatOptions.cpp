@@ -20,8 +20,12 @@ std::optional<CatOptions> ParseCatOptions(const std::vector<std::string>& argume
             names.push_back(argument);
         }
     }
-    if (names.size() != 2) {
+    if (names.size() < 2) {
         error = "HOST and PORT are required";
+        return std::nullopt;
+    }
+    if (names.size() > 2) {
+        error = "unexpected argument " + names[2];
         return std::nullopt;
     }
     options.Host = names[0];

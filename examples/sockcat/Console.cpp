@@ -1,8 +1,10 @@
 #include "examples/sockcat/Console.h"
 
+#include "sock/ErrorName.h"
 #include "sock/Sock.h"
 
 #include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <unistd.h>
@@ -13,6 +15,13 @@ namespace {
 
 constexpr std::size_t InputPieceSize = 65536;
 constexpr int OutputFd = 1;
+// The largest datagram IPv4 carries.
+constexpr int DatagramAreaSize = 65536;
+
+[[noreturn]] void DatagramFailure(const char* step) {
+    throw std::runtime_error(std::string("sockcat: datagram ") + step +
+                             " failed: " + ErrorName(WinSockLayer().WSAGetLastError()));
+}
 
 } // namespace
 
@@ -33,7 +42,8 @@ void WriteOutput(std::string_view bytes) {
             continue;
         }
         if (n <= 0) {
-            throw std::runtime_error("sockcat: standard output cannot be written");
+            throw std::runtime_error(std::string("sockcat: standard output cannot be written: ") +
+                                     (n < 0 ? std::strerror(errno) : "nothing taken"));
         }
         bytes.remove_prefix(std::size_t(n));
     }
@@ -57,6 +67,44 @@ void LineSplitter::Finish(const LineHandler& line) {
         line(partial_);
         partial_.clear();
     }
+}
+
+void OpenConnectedDatagram(TSock& sock) {
+    SockAddrIn peer;
+    peer.sin_family = WsAfInet;
+    peer.sin_addr = sock.LookupHost(sock.HostName());
+    peer.sin_port = sock.LookupPort(sock.PortName());
+    WinSock& layer = WinSockLayer();
+    const TSocket s = layer.socket(WsAfInet, WsSockDgram, 0);
+    if (s == INVALID_SOCKET) {
+        DatagramFailure("socket");
+    }
+    if (layer.connect(s, peer, sizeof peer) != 0) {
+        const int code = layer.WSAGetLastError();
+        layer.closesocket(s);
+        throw std::runtime_error("sockcat: datagram connect failed: " + ErrorName(code));
+    }
+    sock.Attach(s);
+}
+
+void SendDatagramLine(TSock& sock, const std::string& line) {
+    if (WinSockLayer().send(sock.SocketHandle(), line.data(), int(line.size()), 0) < 0) {
+        DatagramFailure("send");
+    }
+}
+
+bool ReceiveDatagramLine(TSock& sock, std::string& line) {
+    WinSock& layer = WinSockLayer();
+    line.resize(DatagramAreaSize);
+    const int n = layer.recv(sock.SocketHandle(), line.data(), DatagramAreaSize, 0);
+    if (n < 0) {
+        if (layer.WSAGetLastError() == WSAEWOULDBLOCK) {
+            return false;
+        }
+        DatagramFailure("receive");
+    }
+    line.resize(std::size_t(n));
+    return true;
 }
 
 void ConfigureSock(TSock& sock, const CatOptions& options) {

@@ -14,6 +14,8 @@ constexpr int LateAnswerMs = 1000;
 
 } // namespace
 
+// The connection's end decides the status: "Socket Closed" comes last, after what OutBuffer held
+// went out or a failure was reported.
 EventClient::EventClient(const CatOptions& options) : udp_(options.Udp) {
     ConfigureSock(sock_, options);
     const TNotifyInfoEvent report = sock_.OnInfo;
@@ -24,6 +26,8 @@ EventClient::EventClient(const CatOptions& options) : udp_(options.Udp) {
         }
         if (kind == siError) {
             Fail(verbose ? std::string() : text);
+        } else if (kind == siClose) {
+            Closed();
         }
     };
     input_ = new QSocketNotifier(InputFd, QSocketNotifier::Read, this);
@@ -33,17 +37,25 @@ EventClient::EventClient(const CatOptions& options) : udp_(options.Udp) {
     // Input is read only while the connection takes it: a full OutBuffer pauses it.
     sock_.OnConnect = [this](QObject*) { input_->setEnabled(true); };
     sock_.OnWrite = [this](QObject*) {
-        if (sock_.OutBuffer().Empty() && !inputEnded_ && sock_.Connected()) {
+        if (sock_.OutBuffer().Empty() && !inputEnded_ && sock_.Connected() && !done_) {
             input_->setEnabled(true);
         }
     };
     sock_.OnRead = [this](QObject*, std::int32_t) { Guarded([this] { Received(); }); };
-    sock_.OnDisconnect = [](QObject*) { QCoreApplication::exit(0); };
+}
+
+// The component's last report, made as it is destroyed, finds nobody to tell.
+EventClient::~EventClient() {
+    sock_.OnInfo = nullptr;
 }
 
 int EventClient::Run() {
     try {
-        sock_.Open();
+        if (udp_) {
+            OpenConnectedDatagram(sock_);
+        } else {
+            sock_.Open();
+        }
     } catch (const std::exception& failure) {
         std::cerr << failure.what() << std::endl;
         return 1;
@@ -66,7 +78,7 @@ void EventClient::InputReady() {
         return;
     }
     if (udp_) {
-        lines_.Feed(piece, [this](const std::string& line) { sock_.Send(line); });
+        lines_.Feed(piece, [this](const std::string& line) { SendDatagramLine(sock_, line); });
         return;
     }
     sock_.Send(piece);
@@ -79,8 +91,8 @@ void EventClient::InputEnded() {
     inputEnded_ = true;
     input_->setEnabled(false);
     if (udp_) {
-        lines_.Finish([this](const std::string& line) { sock_.Send(line); });
-        QTimer::singleShot(LateAnswerMs, [] { QCoreApplication::exit(0); });
+        lines_.Finish([this](const std::string& line) { SendDatagramLine(sock_, line); });
+        QTimer::singleShot(LateAnswerMs, [this] { Done(0); });
     } else {
         sock_.ShutdownSend();
     }
@@ -91,22 +103,46 @@ void EventClient::Received() {
         WriteOutput(sock_.Receive(-1));
         return;
     }
-    std::string sender;
-    const std::string datagram = sock_.ReceiveDatagram(sender);
-    if (!datagram.empty()) {
+    for (std::string datagram; ReceiveDatagramLine(sock_, datagram);) {
         WriteOutput(datagram + "\n");
     }
 }
 
+// An orderly close: everything read from the input was handed over, or a failure said why not.
+void EventClient::Closed() {
+    if (!sock_.OutBuffer().Empty()) {
+        Fail("sockcat: the connection closed before all input was sent");
+        return;
+    }
+    Done(0);
+}
+
 void EventClient::Fail(const std::string& text) {
+    if (done_) {
+        return;
+    }
     if (!text.empty()) {
         std::cerr << text << std::endl;
     }
     failed_ = true;
-    QCoreApplication::exit(1);
+    Done(1);
 }
 
+void EventClient::Done(int status) {
+    if (done_) {
+        return;
+    }
+    done_ = true;
+    input_->setEnabled(false);
+    QCoreApplication::exit(status);
+}
+
+// Once the outcome is known nothing more is done: input or data still on their way find the
+// exchange over.
 template <typename Step> void EventClient::Guarded(Step step) {
+    if (done_) {
+        return;
+    }
     try {
         step();
     } catch (const std::exception& failure) {

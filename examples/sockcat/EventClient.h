@@ -15,6 +15,9 @@ namespace zintra {
 class EventClient : public QObject {
 public:
     explicit EventClient(const CatOptions& options);
+    ~EventClient() override;
+    EventClient(const EventClient&) = delete;
+    EventClient& operator=(const EventClient&) = delete;
 
     // Connects (or opens the datagram socket) and runs until the exchange is over; the exit
     // status.
@@ -24,8 +27,11 @@ private:
     void InputReady();
     void InputEnded();
     void Received();
+    void Closed();
     // A failure ends the program with status 1 and its text on standard error.
     void Fail(const std::string& text);
+    // Ends the exchange with the status; the first outcome stands.
+    void Done(int status);
     template <typename Step> void Guarded(Step step);
 
     TSock sock_{nullptr};
@@ -33,6 +39,7 @@ private:
     QSocketNotifier* input_ = nullptr;
     bool inputEnded_ = false;
     bool failed_ = false;
+    bool done_ = false;
     LineSplitter lines_;
 };
 

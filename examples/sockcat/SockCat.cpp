@@ -3,8 +3,12 @@
 // Over TCP it copies standard input to the connection and the connection to standard output;
 // at the end of input it shuts its sending side and writes what still arrives until the peer
 // closes. With --udp each input line goes out as one datagram and each datagram received is
-// written as a line. Status 0 when done, 1 on a failure (its text on standard error), 2 for a
-// wrong command line.
+// written as a line (an empty line is an empty datagram); the socket is connected to HOST:PORT,
+// so only that peer's datagrams are taken and its refusal is seen.
+// Status 0 when every byte of input was handed to the connection and the peer closed in order
+// (over UDP: when input ended without a failure); 1 on a failure, its text naming it on standard
+// error: a reset, a failed send, a refusal, a datagram too long, standard output that cannot
+// be written; 2 for a wrong command line.
 
 #include "examples/sockcat/BlockingClient.h"
 #include "examples/sockcat/CatOptions.h"
@@ -12,10 +16,13 @@
 #include "sock/SockUnit.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv) {
     using namespace zintra;
+    // A closed standard output is a failure to report, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     std::string error;
     const std::optional<CatOptions> options =

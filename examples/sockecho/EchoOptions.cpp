@@ -1,8 +1,9 @@
 #include "examples/sockecho/EchoOptions.h"
 
-#include "base/IntegerText.h"
-
+#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <netdb.h>
 
 namespace zintra {
 
@@ -10,17 +11,31 @@ namespace {
 
 constexpr int HighestPort = 65535;
 
-// Text that starts as a number is taken as one, and must be a port; other text names a service.
+bool AllDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// A decimal number from 1 to 65535, or the name of a TCP service; nothing else.
 bool ValidPort(const std::string& text) {
-    if (text.empty()) {
-        return false;
+    if (!AllDigits(text)) {
+        return !text.empty() && std::isalpha(static_cast<unsigned char>(text.front())) &&
+               ::getservbyname(text.c_str(), "tcp") != nullptr;
     }
-    const unsigned char first = static_cast<unsigned char>(text.front());
-    if (!std::isdigit(first) && first != '-' && first != '+') {
-        return true;
+    int number = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return failure == std::errc() && number >= 1 && number <= HighestPort;
+}
+
+// A whole number written in decimal, at least 1.
+std::optional<std::int32_t> PositiveNumber(const std::string& text) {
+    std::int32_t seconds = 0;
+    if (!AllDigits(text) ||
+        std::from_chars(text.data(), text.data() + text.size(), seconds).ec != std::errc() ||
+        seconds < 1) {
+        return std::nullopt;
     }
-    const std::optional<std::int32_t> number = zintra::TryStrToInt(text);
-    return number && *number >= 1 && *number <= HighestPort;
+    return seconds;
 }
 
 } // namespace
@@ -38,6 +53,10 @@ std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& argu
             return std::nullopt;
         }
         if (argument == "--port") {
+            if (havePort) {
+                error = "--port is given twice";
+                return std::nullopt;
+            }
             options.Port = arguments[++i];
             if (!ValidPort(options.Port)) {
                 error = "'" + options.Port + "' is not a port from 1 to 65535";
@@ -45,14 +64,14 @@ std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& argu
             }
             havePort = true;
         } else if (argument == "--timeout") {
-            const std::optional<std::int32_t> seconds = zintra::TryStrToInt(arguments[++i]);
-            if (!seconds || *seconds == 0) {
+            const std::optional<std::int32_t> seconds = PositiveNumber(arguments[++i]);
+            if (!seconds) {
                 error = "'" + arguments[i] + "' is not a valid number of seconds";
                 return std::nullopt;
             }
             options.TimeoutSeconds = *seconds;
         } else if (argument == "--backlog") {
-            const std::optional<std::int32_t> backlog = zintra::TryStrToInt(arguments[++i]);
+            const std::optional<std::int32_t> backlog = PositiveNumber(arguments[++i]);
             if (!backlog || *backlog < 1) {
                 error = "'" + arguments[i] + "' is not a valid backlog";
                 return std::nullopt;

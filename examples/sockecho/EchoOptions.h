@@ -10,11 +10,11 @@ namespace zintra {
 
 // sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]
 struct EchoOptions {
-    // A number from 1 to 65535, or a service name.
+    // A decimal number from 1 to 65535, or a TCP service name.
     std::string Port;
     bool Blocking = false;
-    // How long each blocking receive waits; negative waits without limit. 0 is refused: it
-    // would only poll.
+    // How long each blocking receive waits, in seconds, at least 1; by default (-1) without
+    // limit.
     std::int32_t TimeoutSeconds = -1;
     // Connections that may wait to be accepted; by default as many as the system allows.
     int Backlog = SOMAXCONN;

@@ -78,6 +78,48 @@ private:
     }
 };
 
+// A small peer written in Python: the script binds, prints its port on a line, then serves.
+class PythonPeer {
+public:
+    explicit PythonPeer(const QString& script) {
+        process.start("python3", {"-c", script});
+        if (process.waitForReadyRead(Deadline)) {
+            port = std::uint16_t(process.readLine().trimmed().toUInt());
+        }
+        EXPECT_NE(port, 0) << process.readAllStandardError().toStdString();
+    }
+    ~PythonPeer() {
+        process.kill();
+        process.waitForFinished(Deadline);
+    }
+
+    std::uint16_t port = 0;
+    QProcess process;
+};
+
+// Sends megabytes without reading what came, then closes: the close is a reset.
+constexpr const char* ResettingServer = R"(
+import socket, select
+l = socket.socket(); l.bind(('127.0.0.1', 0)); l.listen(); print(l.getsockname()[1], flush=True)
+c, _ = l.accept(); select.select([c], [], [])
+try:
+    c.sendall(b'x' * 20000000)
+finally:
+    c.close()
+)";
+
+// Answers each datagram in capitals, after a stranger's datagram to the same client.
+constexpr const char* UdpPeerWithStranger = R"(
+import socket
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(('127.0.0.1', 0))
+print(s.getsockname()[1], flush=True)
+stranger = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+while True:
+    d, a = s.recvfrom(65536)
+    stranger.sendto(b'stranger', a)
+    s.sendto(d.upper(), a)
+)";
+
 QStringList Mode(bool blocking, QStringList arguments) {
     return blocking ? QStringList{"--blocking"} + arguments : arguments;
 }
@@ -128,11 +170,66 @@ TEST_P(SockCat, FailuresEndWithTheComponentsText) {
     EXPECT_EQ(noHost.errors, "Host Lookup - Could Not Find Host Entry\n");
 }
 
+// Exit 0 only for an orderly end: a reset names itself and exits 1, whatever arrived before it.
+TEST_P(SockCat, AResetExitsOneAndAnOrderlyCloseAlwaysZero) {
+    PythonPeer resetting(ResettingServer);
+    const CatRun reset = RunCat(Mode(GetParam(), {"127.0.0.1", QString::number(resetting.port)}),
+                                QByteArray(1'000'000, 'q'));
+    EXPECT_EQ(reset.status, 1);
+    EXPECT_TRUE(reset.errors.contains("WSAECONNRESET")) << reset.errors.toStdString();
+
+    Socat closing(false, "SYSTEM:true");
+    for (int run = 0; run < 20; ++run) {
+        const CatRun closed =
+            RunCat(Mode(GetParam(), {"127.0.0.1", QString::number(closing.port)}), {});
+        ASSERT_EQ(closed.status, 0) << "run " << run << ": " << closed.errors.toStdString();
+    }
+}
+
+// Standard output that nobody reads is a failure reported in sockcat's words, not a signal.
+TEST_P(SockCat, AClosedStandardOutputExitsOne) {
+    RunningEcho echo({"--quiet"});
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    QProcess cat;
+    cat.setChildProcessModifier([writeEnd = ends[1]] { ::dup2(writeEnd, 1); });
+    cat.start(SOCKCAT_PATH, Mode(GetParam(), {"127.0.0.1", QString::number(echo.port)}));
+    ::close(ends[1]);
+    ASSERT_TRUE(cat.waitForStarted(Deadline));
+    cat.write("echoed into a closed pipe\n");
+    cat.closeWriteChannel();
+    ASSERT_TRUE(cat.waitForFinished(Deadline));
+    EXPECT_EQ(cat.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cat.exitCode(), 1);
+    EXPECT_TRUE(cat.readAllStandardError().contains("standard output cannot be written"));
+}
+
+// The socket is the peer's alone: a stranger is not heard, empty lines travel both ways, a
+// refusal and a line too long for a datagram are failures.
+TEST_P(SockCat, DatagramsComeOnlyFromThePeerAndFailuresAreTold) {
+    PythonPeer peer(UdpPeerWithStranger);
+    const QStringList udp = Mode(GetParam(), {"--udp", "127.0.0.1"});
+    const CatRun answered = RunCat(udp + QStringList{QString::number(peer.port)}, "one\n\nthree\n");
+    EXPECT_EQ(answered.status, 0) << answered.errors.toStdString();
+    EXPECT_EQ(answered.output, "ONE\n\nTHREE\n");
+
+    const CatRun refused = RunCat(udp + QStringList{QString::number(FreePort())}, "a\nb\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.errors.contains("WSAECONNREFUSED")) << refused.errors.toStdString();
+
+    const CatRun tooLong =
+        RunCat(udp + QStringList{QString::number(peer.port)}, QByteArray(70'000, 'l') + "\n");
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_TRUE(tooLong.errors.contains("WSAEMSGSIZE")) << tooLong.errors.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, SockCat, testing::Bool(),
                          [](const auto& info) { return info.param ? "Blocking" : "NonBlocking"; });
 
 TEST(SockCatCommand, AWrongCommandLineShowsTheUsage) {
-    for (const QStringList& arguments : {QStringList{"host"}, QStringList{"--tcp", "host", "7"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"host"}, QStringList{"--tcp", "host", "7"}, QStringList{"host", "7", "8"}}) {
         const CatRun run = RunCat(arguments, {});
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.errors.endsWith(QByteArray(CatUsageLine)));

@@ -235,6 +235,12 @@ TEST(SockEchoCommand, QuietWritesNothingAndBadCommandLinesAreRefused) {
         {{"--port", "80x"}, "sockecho: '80x' is not a port from 1 to 65535\n"},
         {{"--port", "7", "--timeout", "0"}, "sockecho: '0' is not a valid number of seconds\n"},
         {{"--port", "7", "--backlog", "0"}, "sockecho: '0' is not a valid backlog\n"},
+        {{"--port", "0x50"}, "sockecho: '0x50' is not a port from 1 to 65535\n"},
+        {{"--port", "+80"}, "sockecho: '+80' is not a port from 1 to 65535\n"},
+        {{"--port", "no-such-service"},
+         "sockecho: 'no-such-service' is not a port from 1 to 65535\n"},
+        {{"--port", "7", "--port", "8"}, "sockecho: --port is given twice\n"},
+        {{"--port", "7", "--timeout", "-3"}, "sockecho: '-3' is not a valid number of seconds\n"},
     };
     for (const auto& [arguments, message] : cases) {
         QProcess process;

@@ -15,12 +15,14 @@ namespace {
 // A blocking listener whose handler serves each connection as an echo on its accept thread.
 class SockAcceptThread : public testing::Test {
 protected:
-    SockAcceptThread() {
-        listener_->SetPortName("0");
-        listener_->SetAutoAccept(true);
-        listener_->SetBlocking(true);
-        listener_->SetBlockingTimeout(-1);
-        listener_->OnAutoAccept = [this](QObject* sender, TSock* sock) {
+    SockAcceptThread() { port_ = ServeEchoes(*listener_); }
+
+    std::uint16_t ServeEchoes(TSock& listener) {
+        listener.SetPortName("0");
+        listener.SetAutoAccept(true);
+        listener.SetBlocking(true);
+        listener.SetBlockingTimeout(-1);
+        listener.OnAutoAccept = [this](QObject* sender, TSock* sock) {
             {
                 std::lock_guard guard(lock_);
                 served_.push_back({sender, sock, std::this_thread::get_id(), sock->Blocking()});
@@ -32,8 +34,8 @@ protected:
             }
             ++finished_;
         };
-        listener_->SetListen(true);
-        port_ = ListeningPort(*listener_);
+        listener.SetListen(true);
+        return ListeningPort(listener);
     }
 
     std::size_t ServedCount() {
@@ -140,6 +142,28 @@ TEST_F(SockAcceptThread, DestroyingTheListenerServesAHandlerWaitingOnTheWindowTh
     ASSERT_TRUE(PumpUntil([&] { return finished_ == 1; }));
     listener_.reset();
     EXPECT_TRUE(answered);
+}
+
+// The window thread serves events while a listener's destruction waits for its threads; one of
+// them destroying another blocking listener waits for that one's threads the same way.
+TEST_F(SockAcceptThread, AListenerDestroyedDuringAnothersDestructionEndsItsThreadsToo) {
+    QObject windowThread;
+    static std::atomic<TSock*> second;
+    second = new TSock(nullptr);
+    const std::uint16_t secondPort = ServeEchoes(*second);
+    listener_->OnAutoAccept = [&](QObject*, TSock* sock) {
+        ++finished_;
+        while (sock->Connected()) {
+            sock->Receive(-1);
+        }
+        QMetaObject::invokeMethod(
+            &windowThread, [] { delete second.exchange(nullptr); }, Qt::BlockingQueuedConnection);
+    };
+    Fd first = ConnectTo(port_), other = ConnectTo(secondPort);
+    ASSERT_TRUE(PumpUntil([&] { return finished_ == 1 && ServedCount() == 1; }));
+    listener_.reset();
+    EXPECT_EQ(second.load(), nullptr);
+    EXPECT_EQ(ReadUntilClosed(other.Get()), "");
 }
 
 TEST_F(SockAcceptThread, AFailingHandlerEndsOnlyItsThread) {
