@@ -2,6 +2,7 @@
 #include "tests/support/SockTestSupport.h"
 
 #include <QPointer>
+#include <QThread>
 #include <atomic>
 #include <cerrno>
 #include <gmock/gmock.h>
@@ -193,6 +194,32 @@ TEST(SockPeerFault, APendingShutdownSurvivesASwitchToBlocking) {
     reader.join();
     EXPECT_EQ(arrived.size(), data.size());
     EXPECT_TRUE(arrived == data);
+}
+
+// A component moved to another thread and closed there leaves its socket's number free: a new
+// socket that takes the number at once hears its own notifications, nothing of the old one.
+TEST(SockPeerFault, ASocketClosedOnAnotherThreadLeavesItsNumberToTheNext) {
+    TcpPair first = MakeTcpPair();
+    auto* moved = new TSock(nullptr);
+    moved->Attach(first.server.Release());
+    const TSocket number = moved->SocketHandle();
+    QThread worker;
+    worker.start();
+    moved->moveToThread(&worker);
+    QMetaObject::invokeMethod(
+        moved, [moved] { delete moved; }, Qt::BlockingQueuedConnection);
+    TcpPair second = MakeTcpPair();
+    ASSERT_EQ(::dup2(second.server.Get(), number), number);
+    second.server.Reset();
+    TSock next(nullptr);
+    std::int32_t read = 0;
+    next.OnRead = [&](QObject*, std::int32_t count) { read = count; };
+    next.Attach(number);
+    WriteAll(second.client.Get(), "fresh");
+    EXPECT_TRUE(PumpUntil([&] { return read == 5; }));
+    EXPECT_EQ(next.Receive(-1), "fresh");
+    worker.quit();
+    worker.wait();
 }
 
 // A listener whose CreateAccepted fails lets the accepted socket go with the failure.
