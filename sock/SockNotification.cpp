@@ -77,6 +77,11 @@ bool TSock::event(QEvent* e) {
 // socket it concerns was closed. Any handler may destroy the component: nothing of it is touched
 // after a handler that did.
 void TSock::WMSock(const TSockMessage& Message) {
+    // A notification still queued for a socket the component closed meets the component as it
+    // stands; but once it holds a new socket, one about the old socket is not about the new.
+    if (socketHandle_ != INVALID_SOCKET && Message.WParam != socketHandle_) {
+        return;
+    }
     const int event = int(Message.LParam & 0xFFFF);
     const int error = int(Message.LParam >> 16);
     const Lifetime::Watch alive = lifetime_.Observe();
