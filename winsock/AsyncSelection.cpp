@@ -107,8 +107,11 @@ void AsyncSelection::Accepted(bool failed) {
     acceptPaused_ = failed;
     if (!failed && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst && !ended_) {
         AcceptOn();
-        return;
+        if (readHeld_) {
+            return;
+        }
     }
+    // No connection waits: the listener is watched again, whatever an earlier pass dropped.
     RefreshSoon();
 }
 
