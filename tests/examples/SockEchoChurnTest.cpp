@@ -4,6 +4,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <deque>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -18,6 +21,8 @@ namespace {
 
 constexpr int ConnectionsPerMode = 2000;
 constexpr int DeadlineMs = 60000;
+// How long a peer waits for the echo before it takes what came.
+constexpr int ReceiveTimeoutMs = 10000;
 // Peers that hold the server at its bound stay a while, so that others come and go meanwhile.
 constexpr std::size_t LingeringPeers = 4;
 // Sending to a held peer stops once nothing more went for this long.
@@ -40,37 +45,6 @@ constexpr Peer Mix[] = {Peer::ResetBeforeAccept, Peer::ResetBeforeAccept, Peer::
                         Peer::FillThenClose,     Peer::FillThenReset,     Peer::HalfCloseAndRead,
                         Peer::HalfCloseAndRead,  Peer::NeverRead,         Peer::OrderlyEcho,
                         Peer::OrderlyEcho,       Peer::OrderlyEcho,       Peer::OrderlyEcho};
-
-std::string ReadExactly(int fd, std::size_t length) {
-    std::string all(length, '\0');
-    std::size_t got = 0;
-    while (got < length) {
-        const ssize_t n = ::recv(fd, all.data() + got, length - got, 0);
-        if (n <= 0) {
-            break;
-        }
-        got += std::size_t(n);
-    }
-    all.resize(got);
-    return all;
-}
-
-// Sends without reading until the server, held at its bound, takes nothing more.
-void Fill(int fd) {
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    const std::string chunk(1 << 16, 'f');
-    for (std::size_t sent = 0; sent < FillCap;) {
-        pollfd out{fd, POLLOUT, 0};
-        if (::poll(&out, 1, StalledMs) <= 0) {
-            return;
-        }
-        const ssize_t n = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
-        if (n <= 0) {
-            return;
-        }
-        sent += std::size_t(n);
-    }
-}
 
 int OpenDescriptors(qint64 pid) {
     return int(QDir(QString("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot).size());
@@ -124,6 +98,53 @@ public:
     int echoMismatches_ = 0;
 
 private:
+    // Waits up to waitMs for fd to be ready for events, taking in sockecho's reports meanwhile:
+    // a full report pipe would stall the very server the peer waits for.
+    bool Await(int fd, short events, int waitMs) {
+        const QDeadlineTimer deadline(waitMs);
+        for (;;) {
+            pollfd ready{fd, events, 0};
+            if (::poll(&ready, 1, 10) != 0) {
+                return true;
+            }
+            if (deadline.hasExpired()) {
+                return false;
+            }
+            Drain(0);
+        }
+    }
+
+    // Up to length bytes, fewer when the peer closes or stays silent for the receive time-out.
+    std::string Read(int fd, std::size_t length) {
+        std::string all;
+        char buffer[1 << 16];
+        while (all.size() < length && Await(fd, POLLIN, ReceiveTimeoutMs)) {
+            const ssize_t n =
+                ::recv(fd, buffer, std::min(sizeof buffer, length - all.size()), MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+                break;
+            }
+            all.append(buffer, std::size_t(std::max<ssize_t>(n, 0)));
+        }
+        return all;
+    }
+
+    // Sends without reading until the server, held at its bound, takes nothing more.
+    void Fill(int fd) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        const std::string chunk(1 << 16, 'f');
+        for (std::size_t sent = 0; sent < FillCap;) {
+            if (!Await(fd, POLLOUT, StalledMs)) {
+                return;
+            }
+            const ssize_t n = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+            if (n <= 0) {
+                return;
+            }
+            sent += std::size_t(n);
+        }
+    }
+
     void Serve(Peer peer) {
         Fd fd(Connect(echo_.port));
         if (fd.Get() < 0) {
@@ -131,8 +152,6 @@ private:
             return;
         }
         ++made_;
-        const timeval wait{10, 0};
-        ::setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         const std::string data = Data(1 + random_() % 65536);
         switch (peer) {
         case Peer::ResetBeforeAccept:
@@ -140,7 +159,7 @@ private:
             break;
         case Peer::ResetMidStream:
             WriteAll(fd.Get(), data);
-            ReadExactly(fd.Get(), data.size() / 2);
+            Read(fd.Get(), data.size() / 2);
             ResetAndClose(fd);
             break;
         case Peer::FillThenClose:
@@ -155,11 +174,11 @@ private:
         case Peer::HalfCloseAndRead:
             WriteAll(fd.Get(), data);
             ::shutdown(fd.Get(), SHUT_WR);
-            echoMismatches_ += ReadUntilClosed(fd.Get()) != data;
+            echoMismatches_ += Read(fd.Get(), SIZE_MAX) != data;
             break;
         case Peer::OrderlyEcho:
             WriteAll(fd.Get(), data);
-            echoMismatches_ += ReadExactly(fd.Get(), data.size()) != data;
+            echoMismatches_ += Read(fd.Get(), data.size()) != data;
             break;
         }
         if (lingering_.size() > LingeringPeers) {
