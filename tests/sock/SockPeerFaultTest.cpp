@@ -2,9 +2,9 @@
 #include "tests/support/SockTestSupport.h"
 
 #include <QPointer>
-#include <QThread>
 #include <atomic>
 #include <cerrno>
+#include <future>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -203,11 +203,14 @@ TEST(SockPeerFault, ASocketClosedOnAnotherThreadLeavesItsNumberToTheNext) {
     auto* moved = new TSock(nullptr);
     moved->Attach(first.server.Release());
     const TSocket number = moved->SocketHandle();
-    QThread worker;
-    worker.start();
+    // Destroyed on the worker; the promise tells when, where the race detector sees it, and all
+    // the worker touches is made before the worker starts.
+    std::promise<void> destroyed;
+    QObject::connect(moved, &QObject::destroyed, [&destroyed] { destroyed.set_value(); });
+    RunningThread worker;
     moved->moveToThread(&worker);
-    QMetaObject::invokeMethod(
-        moved, [moved] { delete moved; }, Qt::BlockingQueuedConnection);
+    moved->deleteLater();
+    destroyed.get_future().wait();
     TcpPair second = MakeTcpPair();
     ASSERT_EQ(::dup2(second.server.Get(), number), number);
     second.server.Reset();
@@ -218,8 +221,6 @@ TEST(SockPeerFault, ASocketClosedOnAnotherThreadLeavesItsNumberToTheNext) {
     WriteAll(second.client.Get(), "fresh");
     EXPECT_TRUE(PumpUntil([&] { return read == 5; }));
     EXPECT_EQ(next.Receive(-1), "fresh");
-    worker.quit();
-    worker.wait();
 }
 
 // A listener whose CreateAccepted fails lets the accepted socket go with the failure.

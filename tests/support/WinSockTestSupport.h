@@ -2,7 +2,9 @@
 
 #include "winsock/WinSock.h"
 
+#include <QThread>
 #include <functional>
+#include <future>
 #include <gmock/gmock.h>
 #include <string>
 #include <utility>
@@ -98,5 +100,27 @@ std::string FailureOf(const std::function<void()>& action);
 
 // CPU time the whole process has used so far, in seconds.
 double ProcessCpuSeconds();
+
+// A thread whose event loop is known to exist before anything is posted to it, told through a
+// promise, which the race detector sees (it cannot see Qt's own waits).
+class RunningThread : public QThread {
+public:
+    RunningThread() {
+        start();
+        running_.get_future().wait();
+    }
+    ~RunningThread() override {
+        quit();
+        wait();
+    }
+
+private:
+    void run() override {
+        running_.set_value();
+        exec();
+    }
+
+    std::promise<void> running_;
+};
 
 } // namespace zintra

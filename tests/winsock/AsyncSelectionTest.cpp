@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <future>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -56,28 +55,6 @@ public:
         }
         return true;
     }
-};
-
-// A thread whose event loop is known to exist before anything is posted to it, told through a
-// promise, which the race detector sees (it cannot see Qt's own waits).
-class RunningThread : public QThread {
-public:
-    RunningThread() {
-        start();
-        running_.get_future().wait();
-    }
-    ~RunningThread() override {
-        quit();
-        wait();
-    }
-
-private:
-    void run() override {
-        running_.set_value();
-        exec();
-    }
-
-    std::promise<void> running_;
 };
 
 constexpr long AllEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
