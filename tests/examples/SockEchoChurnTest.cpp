@@ -241,10 +241,12 @@ TEST_P(SockEchoChurn, EveryConnectionEndsAndReleasesWhatItHeld) {
     EXPECT_TRUE(churn.AllClosed()) << churn.closed_ << " of " << churn.made_ << " closed";
     EXPECT_EQ(churn.echoMismatches_, 0);
     QDeadlineTimer deadline(DeadlineMs);
-    while (OpenDescriptors(pid) != descriptors && !deadline.hasExpired()) {
+    // Below the baseline is fine (a finished accept thread's own descriptors go); a leak stays
+    // above.
+    while (OpenDescriptors(pid) > descriptors && !deadline.hasExpired()) {
         echo.process.waitForFinished(50);
     }
-    EXPECT_EQ(OpenDescriptors(pid), descriptors);
+    EXPECT_LE(OpenDescriptors(pid), descriptors);
     // AddressSanitizer keeps freed memory in quarantine on purpose.
 #ifdef __SANITIZE_ADDRESS__
     static_cast<void>(resident);

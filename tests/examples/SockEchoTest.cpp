@@ -121,11 +121,13 @@ TEST_P(SockEcho, PeersThatResetOrLeaveTheEchoUnreadLeaveNoDescriptor) {
         }
         ::close(s);
     }
+    // The count may also drop below the baseline, as a finished accept thread's own descriptors
+    // go; a leak keeps it above.
     const QDeadlineTimer deadline(Deadline);
-    while (descriptors() != before && !deadline.hasExpired()) {
+    while (descriptors() > before && !deadline.hasExpired()) {
         echo.process.waitForFinished(20);
     }
-    EXPECT_EQ(descriptors(), before);
+    EXPECT_LE(descriptors(), before);
     ::close(settled);
 }
 
