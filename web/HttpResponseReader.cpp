@@ -136,6 +136,14 @@ int HttpResponseReader::HeaderValue(http_parser* parser, const char* at, std::si
 
 int HttpResponseReader::HeadersComplete(http_parser* parser) {
     HttpResponseReader& reader = ReaderOf(parser);
+    // A blank in a header's name ("Transfer-Encoding :") is no HTTP: the parser would still
+    // frame the body by it while the name itself matched nothing.
+    for (const auto& header : reader.headers_) {
+        if (header.first.find_first_of(" \t") != std::string::npos) {
+            reader.Fail("Unreadable answer: a header's name holds a blank");
+            return reader.Stop(State::Failed);
+        }
+    }
     reader.statusCode_ = int(parser->status_code);
     // A switch to another protocol, which nobody asked for, ends the answer as any other
     // status does: what follows it is no HTTP.
