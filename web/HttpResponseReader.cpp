@@ -105,6 +105,8 @@ int HttpResponseReader::MessageBegin(http_parser* parser) {
     reader.reason_.clear();
     reader.headers_.clear();
     reader.inValue_ = false;
+    // An interim answer's bytes are not the final answer's body.
+    reader.body_.clear();
     return 0;
 }
 
