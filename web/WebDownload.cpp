@@ -8,11 +8,12 @@ WebDownload::WebDownload(HttpGet& get, WebFolder folder, QObject* parent)
     : QObject(parent), folder_(std::move(folder)), get_(get) {}
 
 void WebDownload::Start(const QUrl& url, bool refresh) {
-    get_.Cancel();
+    Cancel();
     url_ = url;
     HttpConditions conditions;
     try {
-        // An address that cannot name a copy is refused before anything is fetched.
+        // An address that cannot name a copy is refused before anything is fetched; the refusal
+        // is reported from the event loop unless the download is cancelled or started again.
         path_ = folder_.CopyPath(url);
         if (refresh) {
             if (const std::optional<CopyRecord> record = folder_.RecordOf(path_)) {
@@ -22,8 +23,8 @@ void WebDownload::Start(const QUrl& url, bool refresh) {
     } catch (const std::exception& failure) {
         QMetaObject::invokeMethod(
             this,
-            [this, text = std::string(failure.what())] {
-                if (OnDone) {
+            [this, generation = generation_, text = std::string(failure.what())] {
+                if (generation == generation_ && OnDone) {
                     OnDone({QString(), false, text});
                 }
             },
@@ -32,6 +33,11 @@ void WebDownload::Start(const QUrl& url, bool refresh) {
     }
     get_.OnDone = [this](const HttpAnswer& answer) { Keep(answer); };
     get_.Start(url, conditions);
+}
+
+void WebDownload::Cancel() {
+    ++generation_;
+    get_.Cancel();
 }
 
 void WebDownload::Keep(const HttpAnswer& answer) {

@@ -27,7 +27,7 @@ public:
 
     // Starts fetching `url`; `refresh` makes the request conditional on the copy kept.
     void Start(const QUrl& url, bool refresh = false);
-    void Cancel() { get_.Cancel(); }
+    void Cancel();
     bool Running() const { return get_.Running(); }
 
     // Raises an exception, whose text becomes the failure, for a body not to keep.
@@ -42,6 +42,7 @@ private:
     HttpGet& get_;
     QUrl url_;
     QString path_;
+    unsigned generation_ = 0;
 };
 
 } // namespace zintra

@@ -8,6 +8,7 @@
 #include "web/CopyRefresher.h"
 #include "web/WebDownload.h"
 
+#include <QCoreApplication>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -163,6 +164,23 @@ TEST(HostileList, NamesNothingOutsideTheWebFolder) {
     const DownloadOutcome outcome = web.Download(entries[2]);
     EXPECT_NE(outcome.failure.find("Cannot keep a copy of this address"), std::string::npos);
     EXPECT_TRUE(web.ProgramFiles().empty());
+}
+
+// A refused address is reported from the event loop: a download cancelled or started again
+// before then says nothing of it.
+TEST(WebDownloadRefusal, IsDroppedByCancelAndByANewStart) {
+    WebFixture web;
+    WebDownload download(web.get, web.folder);
+    std::vector<std::string> failures;
+    download.OnDone = [&](const DownloadOutcome& done) { failures.push_back(done.failure); };
+    download.Start(QUrl("http://h/cancelled//x"));
+    download.Cancel();
+    download.Start(QUrl("http://h/superseded//x"));
+    download.Start(QUrl("http://h/last//x"));
+    ASSERT_TRUE(PumpUntil([&] { return !failures.empty(); }));
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_TRUE(failures[0].starts_with("http://h/last//x - Cannot keep")) << failures[0];
 }
 
 } // namespace
