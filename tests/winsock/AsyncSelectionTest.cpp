@@ -96,6 +96,20 @@ protected:
         return layer_.recv(s, buffer.data(), len, 0);
     }
 
+    // A connection with a whole read-ahead chunk waiting, selected for FD_READ; the handler
+    // takes up to `perRead` bytes at each notification and counts them in taken_.
+    void SelectWithAChunkWaiting(const TcpPair& pair, int perRead) {
+        const TSocket s = pair.server.Get();
+        window_.onRead = [this, s, perRead] {
+            taken_ += std::size_t(std::max(Recv(s, perRead), 0));
+        };
+        WriteAll(pair.client.Get(), std::string(Waiting, 'c'));
+        ASSERT_TRUE(PumpUntil([&] { return Pending(s) == Waiting; }));
+        Select(s, FD_READ);
+    }
+    static constexpr std::size_t Waiting = ReadAhead::ChunkSize;
+    std::size_t taken_ = 0;
+
     // Two connections with data waiting, selected for FD_READ: the same pass of the readiness
     // set finds both.
     std::vector<TcpPair> BothReadable() {
@@ -177,31 +191,19 @@ TEST_F(AsyncSelect, BytesReadAheadCountForFionreadSelectPeekAndABlockingRecv) {
 // is empty the notifier takes over and notices what comes later.
 TEST_F(AsyncSelect, AHandlerThatReadsGetsAWholeChunkAndLaterBytes) {
     TcpPair pair = MakeTcpPair();
-    const TSocket s = pair.server.Get();
-    constexpr std::size_t Waiting = ReadAhead::ChunkSize;
-    std::size_t taken = 0;
-    window_.onRead = [&] { taken += std::size_t(std::max(Recv(s, 32768), 0)); };
-    WriteAll(pair.client.Get(), std::string(Waiting, 'r'));
-    ASSERT_TRUE(PumpUntil([&] { return Pending(s) == Waiting; }));
-    Select(s, FD_READ);
-    EXPECT_TRUE(PumpUntil([&] { return taken == Waiting; }));
+    SelectWithAChunkWaiting(pair, 32768);
+    EXPECT_TRUE(PumpUntil([&] { return taken_ == Waiting; }));
     WriteAll(pair.client.Get(), "later");
-    EXPECT_TRUE(PumpUntil([&] { return taken == Waiting + 5; }));
+    EXPECT_TRUE(PumpUntil([&] { return taken_ == Waiting + 5; }));
 }
 
 // A socket that always has more is served a burst at a time: the event loop goes on turning.
 TEST_F(AsyncSelect, ASocketThatAlwaysHasMoreLeavesTheEventLoopTurning) {
     TcpPair pair = MakeTcpPair();
-    const TSocket s = pair.server.Get();
-    constexpr std::size_t Waiting = ReadAhead::ChunkSize;
-    std::size_t taken = 0;
-    window_.onRead = [&] { taken += std::size_t(std::max(Recv(s, 10), 0)); };
-    WriteAll(pair.client.Get(), std::string(Waiting, 'f'));
-    ASSERT_TRUE(PumpUntil([&] { return Pending(s) == Waiting; }));
-    Select(s, FD_READ);
+    SelectWithAChunkWaiting(pair, 10);
     std::size_t takenWhenTimerRan = Waiting;
-    QTimer::singleShot(1, [&] { takenWhenTimerRan = taken; });
-    EXPECT_TRUE(PumpUntil([&] { return taken == Waiting; }));
+    QTimer::singleShot(1, [&] { takenWhenTimerRan = taken_; });
+    EXPECT_TRUE(PumpUntil([&] { return taken_ == Waiting; }));
     EXPECT_LT(takenWhenTimerRan, Waiting / 2);
 }
 
