@@ -96,15 +96,17 @@ WebFolder WebFolder::BesideSettings(const std::string& settingsPath) {
 }
 
 QString WebFolder::RelativePath(const QUrl& url) const {
-    if (!url.isValid() || url.scheme() != QStringLiteral("http")) {
-        Refuse(url, QStringLiteral("only http: addresses are supported"));
+    const bool secure = url.scheme() == QStringLiteral("https");
+    if (!url.isValid() || (url.scheme() != QStringLiteral("http") && !secure)) {
+        Refuse(url, QStringLiteral("only http: and https: addresses are supported"));
     }
     const QString host = url.host(QUrl::FullyEncoded).toLower();
     if (!SafeHost(host)) {
         Refuse(url, QStringLiteral("the host name cannot name a folder"));
     }
-    QString relative = host;
-    if (url.port(80) != 80) {
+    // "_" never occurs in a host name: an https: copy cannot take an http: one's place.
+    QString relative = secure ? host + QStringLiteral("_https") : host;
+    if (url.port(secure ? 443 : 80) != (secure ? 443 : 80)) {
         relative += u'_' + QString::number(url.port());
     }
     QString path = url.path(QUrl::FullyEncoded);

@@ -24,6 +24,13 @@ def forever(conn, first, then, pause=0.0):
         time.sleep(pause)
 
 
+def trickle(conn):
+    conn.sendall(head("200 OK", "Content-Length: %d" % (8 * 4096)))
+    for _ in range(8):
+        time.sleep(0.5)
+        conn.sendall(b"x" * 4096)
+
+
 def reset(conn):
     conn.sendall(head("200 OK", "Content-Length: %d" % (2 * len(BODY))) + BODY)
     time.sleep(0.2)
@@ -37,6 +44,9 @@ ANSWERS = {
     "reset": reset,
     "badstatus": lambda c: c.sendall(b"HTTP/1.1 OK fine\r\n\r\n" + BODY),
     "loop": lambda c: c.sendall(head("302 Found", "Location: /again", "Content-Length: 0")),
+    "trickle": trickle,
+    "slowloop": lambda c: time.sleep(0.8) or c.sendall(
+        head("302 Found", "Location: /again", "Content-Length: 0")),
     "https": lambda c: c.sendall(head("301 Moved", "Location: https://127.0.0.1/a.zin")),
     "short": lambda c: c.sendall(head("200 OK", "Content-Length: 500") + BODY),
     "badchunk": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked") +

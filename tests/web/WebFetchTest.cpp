@@ -1,57 +1,15 @@
-#include "sock/Sock.h"
-#include "tests/support/SockTestSupport.h"
-#include "tests/support/TestFolder.h"
 #include "tests/support/ToolRun.h"
 #include "tests/support/WebServers.h"
+#include "tests/web/WebFixture.h"
 #include "tools/zincheck/Zincheck.h"
 #include "web/CollectionList.h"
 #include "web/CopyRefresher.h"
-#include "web/WebDownload.h"
 
 #include <QCoreApplication>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace zintra {
 namespace {
-
-// A program folder with its web folder, and a published folder of collections.
-struct WebFixture {
-    TestFolder program, published, scratch;
-    WebFolder folder{QString::fromStdString(program.Path("web"))};
-    TSock sock{nullptr};
-    HttpGet get{sock};
-
-    WebFixture() {
-        std::filesystem::create_directories(published.Path("lists"));
-        published.Write("lists/proverbs.zin", "Proverbs\nA stitch in time.\nThe end.\n");
-        published.Write("lists/caf\xc3\xa9 talk.zin", "Talk\nEspresso.\nBye.\n");
-        published.Write("lists/readme.txt", "not a collection\n");
-    }
-
-    template <class Outcome, class Job> Outcome Await(Job& job, const QUrl& url, auto... more) {
-        Outcome outcome;
-        outcome.failure = "no outcome";
-        job.OnDone = [&](const Outcome& done) { outcome = done; };
-        job.Start(url, more...);
-        PumpUntil([&] { return outcome.failure != "no outcome"; }, 30000);
-        return outcome;
-    }
-    HttpAnswer Get(const QUrl& url) { return Await<HttpAnswer>(get, url); }
-    DownloadOutcome Download(const QUrl& url, bool refresh = false) {
-        WebDownload download(get, folder);
-        return Await<DownloadOutcome>(download, url, refresh);
-    }
-
-    std::vector<std::string> ProgramFiles() const {
-        std::vector<std::string> files;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(program.Path(""))) {
-            files.push_back(entry.path().string());
-        }
-        std::sort(files.begin(), files.end());
-        return files;
-    }
-};
 
 class RealServer : public testing::TestWithParam<WebServer::Kind> {
 protected:
@@ -115,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, RealServer, testing::Values(WebServer::Python,
 struct Hostility {
     const char* mode;
     std::string failure;
+    HttpLimits limits = kShortIdle;
 };
 
 class HostileServer : public testing::TestWithParam<Hostility> {};
@@ -126,7 +85,7 @@ TEST_P(HostileServer, FailsWithItsMessageAndReplacesNothing) {
     const QUrl url = server.Url("/c.zin");
     const QString copy = web.folder.Keep({url, "", ""}, "Kept\nentry\nLast\n");
     const std::vector<std::string> before = web.ProgramFiles();
-    web.get.SetTimeout(std::chrono::seconds(2));
+    web.get.SetLimits(GetParam().limits);
 
     const DownloadOutcome outcome = web.Download(url);
     EXPECT_EQ(outcome.failure, url.toString().toStdString() + " - " + GetParam().failure);
@@ -137,13 +96,14 @@ TEST_P(HostileServer, FailsWithItsMessageAndReplacesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Servers, HostileServer,
     testing::Values(
-        Hostility{"drip", "No complete answer within 2 seconds"},
-        Hostility{"silent", "No complete answer within 2 seconds"},
-        Hostility{"endless", "The answer is larger than 64 MiB"},
+        Hostility{"drip", "No complete answer within 2 seconds", kShortWhole},
+        Hostility{"silent", "No byte of the answer for 2 seconds"},
+        // Only the size limit can end it.
+        Hostility{"endless", "The answer is larger than 64 MiB", HttpLimits{}},
         Hostility{"badstatus", "Unreadable answer: invalid HTTP status code"},
         Hostility{"loop", "More than 5 redirects"},
-        Hostility{"https", "Only http: addresses are supported, not https: (redirected to "
-                           "https://127.0.0.1/a.zin)"},
+        // Each answer comes within the idle limit; the redirects together exceed the whole.
+        Hostility{"slowloop", "No complete answer within 2 seconds", kShortWhole},
         Hostility{"reset", "The connection failed before the end of the answer: Error #10054 "
                            "(WSAECONNRESET)"},
         Hostility{"short", "The connection closed before the end of the answer"},

@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Address{"http://Example.ORG/a/b.zin", "example.org/a/b.zin"},
                     Address{"http://h:8080/x.zin", "h_8080/x.zin"}, Address{"http://h:80/x", "h/x"},
                     Address{"http://h/%C3%A9t%C3%A9.zin", "h/\xc3\xa9t\xc3\xa9.zin"},
-                    Address{"http://h/get?name=a", "h/get?name=a"}, Address{"https://h/x", ""},
+                    Address{"http://h/get?name=a", "h/get?name=a"}, Address{"gopher://h/x", ""},
                     Address{"ftp://h/x", ""}, Address{"http://h/", ""}, Address{"http://h", ""},
                     Address{"http://h/a//b", ""}, Address{"http://h/%2e%2e/x", ""},
                     Address{"http://h/a/%2E/x", ""}, Address{"http://h/a%2Fb", ""},
