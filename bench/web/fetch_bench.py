@@ -78,7 +78,7 @@ def main():
             commands = {
                 "zincheck local": [zincheck, "--seed", "1", os.path.join(folder, "big.zin")],
                 "curl http": ["curl", "-sS", "-o", "/dev/null", http],
-                "curl https": ["curl", "-sS", "-o", "/dev/null", https],
+                "curl https": ["curl", "-sS", "--cacert", env["SSL_CERT_FILE"], "-o", "/dev/null", https],
                 "zincheck http": [zincheck, "--seed", "1", http],
                 "zincheck https": [zincheck, "--seed", "1", https],
             }
