@@ -74,7 +74,7 @@ TEST(SilentNameServer, NeitherHoldsUpTheEventLoopNorOutlastsTheConnectLimit) {
     ASSERT_GE(server, 0);
     TestFolder folder;
     const std::string resolv =
-        folder.Write("resolv.conf", "nameserver " + address + "\noptions timeout:30 attempts:5\n");
+        folder.Write("resolv.conf", "nameserver " + address + "\noptions timeout:30 attempts:2\n");
     QProcess inside;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(kInside, "1");

@@ -6,7 +6,8 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    // An http: address is fetched through the socket component, on this program's event loop.
+    // An http: or https: address is fetched through the socket component, on this program's
+    // event loop.
     const QCoreApplication application(argc, argv);
     const zintra::SockUnit unit;
     if (!unit.Started()) {
