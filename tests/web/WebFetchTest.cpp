@@ -1,15 +1,64 @@
+#include "sock/Sock.h"
+#include "tests/support/SockTestSupport.h"
+#include "tests/support/TestFolder.h"
 #include "tests/support/ToolRun.h"
 #include "tests/support/WebServers.h"
-#include "tests/web/WebFixture.h"
 #include "tools/zincheck/Zincheck.h"
 #include "web/CollectionList.h"
 #include "web/CopyRefresher.h"
+#include "web/WebDownload.h"
 
 #include <QCoreApplication>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace zintra {
 namespace {
+
+// The limits a case runs under: no case may race one limit against another.
+constexpr HttpLimits kShortIdle{std::chrono::seconds(2), std::chrono::seconds(2),
+                                std::chrono::minutes(5)};
+constexpr HttpLimits kShortWhole{std::chrono::seconds(20), std::chrono::seconds(20),
+                                 std::chrono::seconds(2)};
+
+// A program folder with its web folder, and a published folder of collections.
+struct WebFixture {
+    TestFolder program, published, scratch;
+    WebFolder folder{QString::fromStdString(program.Path("web"))};
+    TSock sock{nullptr};
+    HttpGet get{sock};
+
+    WebFixture() {
+        std::filesystem::create_directories(published.Path("lists"));
+        published.Write("lists/proverbs.zin", "Proverbs\nA stitch in time.\nThe end.\n");
+        published.Write("lists/caf\xc3\xa9 talk.zin", "Talk\nEspresso.\nBye.\n");
+        published.Write("lists/readme.txt", "not a collection\n");
+    }
+
+    template <class Outcome, class Job> Outcome Await(Job& job, const QUrl& url, auto... more) {
+        Outcome outcome;
+        outcome.failure = "no outcome";
+        job.OnDone = [&](const Outcome& done) { outcome = done; };
+        job.Start(url, more...);
+        PumpUntil([&] { return outcome.failure != "no outcome"; }, 30000);
+        return outcome;
+    }
+    HttpAnswer Get(const QUrl& url) { return Await<HttpAnswer>(get, url); }
+    DownloadOutcome Download(const QUrl& url, bool refresh = false) {
+        WebDownload download(get, folder);
+        return Await<DownloadOutcome>(download, url, refresh);
+    }
+
+    std::vector<std::string> ProgramFiles() const {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(program.Path(""))) {
+            files.push_back(entry.path().string());
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+};
 
 class RealServer : public testing::TestWithParam<WebServer::Kind> {
 protected:
@@ -142,6 +191,120 @@ TEST(WebDownloadRefusal, IsDroppedByCancelAndByANewStart) {
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_TRUE(failures[0].starts_with("http://h/last//x - Cannot keep")) << failures[0];
 }
+
+// The idle limit counts from the last byte: 4 KiB every half second outlasts it.
+TEST(FetchLimits, ASteadySlowAnswerIsTakenWhole) {
+    WebFixture web;
+    WebServer server("trickle");
+    web.get.SetLimits(kShortIdle);
+    const HttpAnswer answer = web.Get(server.Url("/c.zin"));
+    EXPECT_EQ(answer.failure, "");
+    EXPECT_EQ(answer.body, std::string(8 * 4096, 'x'));
+}
+
+// Refused before a connection, naming the address, instead of fetching from port 80.
+TEST(FetchLimits, RefusesPortsOutOfRangeAndIpv6Addresses) {
+    WebFixture web;
+    for (const std::string text : {"http://127.0.0.1:0/c.zin", "http://127.0.0.1:65536/c.zin",
+                                   "https://127.0.0.1:99999/c.zin", "http://127.0.0.1:abc/c.zin"}) {
+        EXPECT_EQ(web.Get(QUrl(QString::fromStdString(text))).failure,
+                  text + " - The port must be a number from 1 to 65535");
+    }
+    EXPECT_EQ(web.Get(QUrl("http://[::1]:8080/c.zin")).failure,
+              "http://[::1]:8080/c.zin - Only IPv4 addresses are supported, not [::1]");
+}
+
+class SecureServer : public testing::Test {
+protected:
+    WebFixture web_;
+    WebServer server_{WebServer::NginxTls, web_.published.Path(""), web_.scratch};
+};
+
+// Over TLS a list and a collection come as over plain HTTP, redirects cross both ways, and
+// zincheck previews an https: address as the file itself.
+TEST_F(SecureServer, FetchesListsAndCollectionsAndFollowsRedirectsBothWays) {
+    const HttpAnswer list = web_.Get(server_.SecureUrl("/lists/"));
+    ASSERT_EQ(list.failure, "");
+    EXPECT_EQ(ReadCollectionList(list.url, list.body, list.contentType).size(), 2u);
+
+    const std::string proverbs = ReadBytes(web_.published.Path("lists/proverbs.zin"));
+    for (const QUrl& url :
+         {server_.SecureUrl("/lists/proverbs.zin"), server_.Url("/to-https/lists/proverbs.zin"),
+          server_.SecureUrl("/to-http/lists/proverbs.zin")}) {
+        const HttpAnswer answer = web_.Get(url);
+        EXPECT_EQ(answer.failure, "");
+        EXPECT_EQ(answer.body, proverbs) << url.toString().toStdString();
+    }
+
+    const std::string url = server_.SecureUrl("/lists/proverbs.zin").toString().toStdString();
+    const ToolOutcome fetched = RunTool(RunZincheck, {"--seed", "3", url});
+    EXPECT_EQ(fetched.status, kZincheckLoaded) << fetched.err;
+    EXPECT_EQ(fetched.out,
+              RunTool(RunZincheck, {"--seed", "3", web_.published.Path("lists/proverbs.zin")}).out);
+}
+
+// The validators of the address asked for go with the redirected request too.
+TEST_F(SecureServer, ARedirectedCopyThatDidNotChangeAnswersNotModified) {
+    const QUrl url = server_.Url("/to-https/lists/proverbs.zin");
+    ASSERT_TRUE(web_.Download(url).changed);
+    const DownloadOutcome again = web_.Download(url, /*refresh=*/true);
+    EXPECT_EQ(again.failure, "");
+    EXPECT_FALSE(again.changed);
+}
+
+struct TlsHostility {
+    const char* name;
+    std::string failure;
+};
+
+class HostileTls : public testing::TestWithParam<TlsHostility> {};
+
+// Each fails with its reason in words, and the copy kept before stays as it was.
+TEST_P(HostileTls, FailsWithItsReasonAndReplacesNothing) {
+    WebFixture web;
+    const TestCertificates& certificates = TestCertificates::Get();
+    const std::string name = GetParam().name;
+    std::optional<WebServer> server;
+    if (name == "plain") {
+        server.emplace(WebServer::Nginx, web.published.Path(""), web.scratch);
+    } else if (name == "stall") {
+        server.emplace("silent");
+    } else if (name == "brokenoff") {
+        // A client certificate is required, and none is sent.
+        server.emplace(WebServer::OpenSslServer{
+            certificates.Good(), {"-tls1_2", "-Verify", "1", "-verify_return_error"}});
+    } else {
+        server.emplace(WebServer::OpenSslServer{name == "othername" ? certificates.OtherName()
+                                                : name == "expired" ? certificates.Expired()
+                                                                    : certificates.SelfSigned(),
+                                                {}});
+    }
+    const QUrl url = server->SecureUrl("/c.zin", server->Port());
+    const QString copy = web.folder.Keep({url, "", ""}, "Kept\nentry\nLast\n");
+    EXPECT_TRUE(copy.endsWith(QStringLiteral("/localhost_https_%1/c.zin").arg(server->Port())));
+    web.get.SetLimits(kShortIdle);
+
+    const DownloadOutcome outcome = web.Download(url);
+    std::string failure = GetParam().failure;
+    if (const std::size_t port = failure.find("PORT"); port != std::string::npos) {
+        failure.replace(port, 4, std::to_string(server->Port()));
+    }
+    EXPECT_EQ(outcome.failure, url.toString().toStdString() + " - " + failure);
+    EXPECT_EQ(ReadBytes(copy.toStdString()), "Kept\nentry\nLast\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, HostileTls,
+    testing::Values(
+        TlsHostility{"othername", "The server's certificate is not for localhost"},
+        TlsHostility{"expired", "The server's certificate has expired"},
+        TlsHostility{"selfsigned", "The server's certificate is not signed by an authority this "
+                                   "system trusts (self-signed or an unknown issuer)"},
+        TlsHostility{"brokenoff", "The server broke off the secure connection (sslv3 alert "
+                                  "handshake failure)"},
+        TlsHostility{"plain", "The server does not speak TLS on this port (wrong version number)"},
+        TlsHostility{"stall", "No secure connection with localhost:PORT within 2 seconds"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zintra
