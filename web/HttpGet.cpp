@@ -74,6 +74,11 @@ std::string OneLine(std::string text) {
 
 } // namespace
 
+std::string RefusedAddress(const QUrl& url) {
+    const std::string refused = Refusal(url);
+    return refused.empty() ? refused : Text(url) + " - " + refused;
+}
+
 std::string GetRequest(const QUrl& url, const HttpConditions& conditions) {
     std::string target = url.path(QUrl::FullyEncoded).toStdString();
     if (target.empty()) {

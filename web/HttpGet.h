@@ -45,6 +45,9 @@ struct HttpLimits {
     std::chrono::milliseconds whole{300000};
 };
 
+// Why `url` would be refused before a connection is made ("ADDRESS - reason"), or nothing.
+std::string RefusedAddress(const QUrl& url);
+
 // The text of one HTTP/1.1 GET of `url` (an http: or https: address), closing the connection
 // after it.
 std::string GetRequest(const QUrl& url, const HttpConditions& conditions);

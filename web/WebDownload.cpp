@@ -1,6 +1,7 @@
 #include "web/WebDownload.h"
 
 #include <exception>
+#include <stdexcept>
 
 namespace zintra {
 
@@ -14,6 +15,9 @@ void WebDownload::Start(const QUrl& url, bool refresh) {
     try {
         // An address that cannot name a copy is refused before anything is fetched; the refusal
         // is reported from the event loop unless the download is cancelled or started again.
+        if (const std::string refused = RefusedAddress(url); !refused.empty()) {
+            throw std::runtime_error(refused);
+        }
         path_ = folder_.CopyPath(url);
         if (refresh) {
             if (const std::optional<CopyRecord> record = folder_.RecordOf(path_)) {

@@ -207,10 +207,10 @@ TEST(FetchLimits, RefusesPortsOutOfRangeAndIpv6Addresses) {
     WebFixture web;
     for (const std::string text : {"http://127.0.0.1:0/c.zin", "http://127.0.0.1:65536/c.zin",
                                    "https://127.0.0.1:99999/c.zin", "http://127.0.0.1:abc/c.zin"}) {
-        EXPECT_EQ(web.Get(QUrl(QString::fromStdString(text))).failure,
+        EXPECT_EQ(web.Download(QUrl(QString::fromStdString(text))).failure,
                   text + " - The port must be a number from 1 to 65535");
     }
-    EXPECT_EQ(web.Get(QUrl("http://[::1]:8080/c.zin")).failure,
+    EXPECT_EQ(web.Download(QUrl("http://[::1]:8080/c.zin")).failure,
               "http://[::1]:8080/c.zin - Only IPv4 addresses are supported, not [::1]");
 }
 
