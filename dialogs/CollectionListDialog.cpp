@@ -8,6 +8,7 @@
 #include "sock/Sock.h"
 #include "web/CollectionList.h"
 #include "web/HttpGet.h"
+#include "web/WebAddress.h"
 #include "web/WebDownload.h"
 #include "web/WebFailure.h"
 
@@ -112,7 +113,7 @@ void TForm5::Button2Click() {
 
 void TForm5::Button4Click() {
     if (CustomListDialog && CustomListDialog->ShowModal() == mrOk) {
-        FetchList(QUrl(CustomListDialog->Edit1->text().trimmed()));
+        FetchList(ReadAddress(CustomListDialog->Edit1->text()));
     }
 }
 
@@ -132,6 +133,7 @@ std::optional<QString> TForm5::ChooseCollection(const WebFolder& folder, const Q
 }
 
 void TForm5::FetchList(const QUrl& url) {
+    RequireWebAddress(url);
     get_->Cancel();
     get_->OnDone = [this](const HttpAnswer& answer) { Guard([&] { ListFetched(answer); }); };
     ShowProgress(0);
@@ -144,11 +146,7 @@ bool TForm5::Transferring() const {
 
 void TForm5::ShowList(const SavedList& list) {
     list_ = list;
-    TStringList names;
-    for (const QUrl& entry : list.entries) {
-        names.Add(CollectionName(entry).toStdString());
-    }
-    AddItems(names);
+    ShowNames(CollectionNames(list.entries));
 }
 
 void TForm5::ListFetched(const HttpAnswer& answer) {
@@ -181,10 +179,17 @@ void TForm5::EndTransfer() {
 }
 
 void TForm5::AddItems(const TStringList& items) {
-    ListBox1->clear();
+    QStringList names;
     for (std::int32_t i = 0; i < items.Count(); ++i) {
-        ListBox1->addItem(DisplayText(items.Get(i)));
+        names.push_back(DisplayText(items.Get(i)));
     }
+    ShowNames(names);
+}
+
+// All at once: one insertion into the list box costs what the rows that show cost.
+void TForm5::ShowNames(const QStringList& names) {
+    ListBox1->clear();
+    ListBox1->addItems(names);
 }
 
 void TForm5::reject() {

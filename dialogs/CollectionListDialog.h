@@ -5,6 +5,7 @@
 #include "web/WebFolder.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -47,8 +48,8 @@ public:
     void Button1Click();
     // "&OK": downloads the selected collection into the web folder, then closes the dialog.
     void Button2Click();
-    // "&Custom...": shows CustomListDialog modally; on its "&OK" the list at the URL typed in
-    // its Edit1 is fetched.
+    // "&Custom...": shows CustomListDialog modally; on its "&OK" the list at the address typed
+    // in its Edit1 is fetched (read as ReadAddress reads it).
     void Button4Click();
     // Makes `items` the content of ListBox1, replacing what it held.
     void AddItems(const TStringList& items);
@@ -57,7 +58,8 @@ public:
     // fetches that list at once. Gives the full path of the collection "&OK" downloaded, or
     // nothing when the dialog was cancelled.
     std::optional<QString> ChooseCollection(const WebFolder& folder, const QUrl& list = {});
-    // Fetches the list at `url` into ListBox1 (and keeps it as the last list).
+    // Fetches the list at `url` into ListBox1 (and keeps it as the last list). Raises
+    // EWebFailure for an address that is no web address, or that holds a password.
     void FetchList(const QUrl& url);
     bool Transferring() const;
 
@@ -66,6 +68,7 @@ protected:
 
 private:
     void ShowList(const SavedList& list);
+    void ShowNames(const QStringList& names);
     void ListFetched(const HttpAnswer& answer);
     void Downloaded(const DownloadOutcome& outcome);
     void ShowProgress(std::size_t bytes);
