@@ -8,6 +8,7 @@
 #include "sock/Sock.h"
 #include "web/CollectionList.h"
 #include "web/HttpGet.h"
+#include "web/ListReading.h"
 #include "web/WebAddress.h"
 #include "web/WebDownload.h"
 #include "web/WebFailure.h"
@@ -77,6 +78,8 @@ TForm5::TForm5(QWidget* owner) : Dialog(owner) {
     ReadComponents(stored);
     get_ = std::make_unique<HttpGet>(*Sock1);
     get_->OnProgress = [this](std::size_t bytes) { ShowProgress(bytes); };
+    reading_ = new ListReading(this);
+    reading_->OnRead = [this](ReadList& read) { Guard([&] { ListRead(read); }); };
 }
 
 // The transfer goes before the component it works through.
@@ -92,6 +95,7 @@ void TForm5::FormCreate() {
 void TForm5::Button1Click() {
     if (Transferring()) {
         get_->Cancel();
+        reading_->Cancel();
         EndTransfer();
         return;
     }
@@ -126,6 +130,7 @@ std::optional<QString> TForm5::ChooseCollection(const WebFolder& folder, const Q
     }
     if (ShowModal() != mrOk) {
         get_->Cancel();
+        reading_->Cancel();
         EndTransfer();
         return std::nullopt;
     }
@@ -135,13 +140,14 @@ std::optional<QString> TForm5::ChooseCollection(const WebFolder& folder, const Q
 void TForm5::FetchList(const QUrl& url) {
     RequireWebAddress(url);
     get_->Cancel();
+    reading_->Cancel();
     get_->OnDone = [this](const HttpAnswer& answer) { Guard([&] { ListFetched(answer); }); };
     ShowProgress(0);
     get_->Start(url);
 }
 
 bool TForm5::Transferring() const {
-    return get_->Running();
+    return get_->Running() || reading_->Running();
 }
 
 void TForm5::ShowList(const SavedList& list) {
@@ -150,14 +156,22 @@ void TForm5::ShowList(const SavedList& list) {
 }
 
 void TForm5::ListFetched(const HttpAnswer& answer) {
-    EndTransfer();
     if (!answer.failure.empty()) {
+        EndTransfer();
         throw EWebFailure(answer.failure);
     }
-    SavedList list{answer.url, ReadCollectionList(answer.url, answer.body, answer.contentType)};
-    ShowList(list);
+    reading_->Start(answer.url, answer.body, answer.contentType);
+}
+
+void TForm5::ListRead(ReadList& read) {
+    EndTransfer();
+    if (!read.failure.empty()) {
+        throw EWebFailure(read.failure);
+    }
+    list_ = std::move(read.list);
+    ShowNames(read.names);
     if (folder_) {
-        folder_->SaveLastList(list);
+        folder_->SaveLastList(read.text);
     }
 }
 

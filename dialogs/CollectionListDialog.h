@@ -19,15 +19,17 @@ class TSock;
 class Bevel;
 class HttpGet;
 class TForm6;
+class ListReading;
 class WebDownload;
 struct HttpAnswer;
+struct ReadList;
 struct DownloadOutcome;
 
 // The collection-list dialog, "Change Source...": a list of collections to choose from, and
 // "&Custom..." for the URL the list comes from. It carries the socket component Sock1, set up
 // from its stored properties as a stream socket for port "80"; creating it opens no socket.
-// Lists and collections are fetched through Sock1 without blocking; while a transfer runs,
-// Label2 counts the bytes received and "C&ancel" stops it.
+// Lists and collections are fetched through Sock1 without blocking, and lists read off the
+// window thread; while a transfer runs, Label2 counts the bytes received and "C&ancel" stops it.
 class TForm5 : public Dialog {
 public:
     explicit TForm5(QWidget* owner = nullptr);
@@ -70,6 +72,7 @@ private:
     void ShowList(const SavedList& list);
     void ShowNames(const QStringList& names);
     void ListFetched(const HttpAnswer& answer);
+    void ListRead(ReadList& read);
     void Downloaded(const DownloadOutcome& outcome);
     void ShowProgress(std::size_t bytes);
     void EndTransfer();
@@ -78,6 +81,7 @@ private:
     SavedList list_;
     std::unique_ptr<HttpGet> get_;
     std::unique_ptr<WebDownload> download_;
+    ListReading* reading_;
     std::optional<QString> chosen_;
 };
 

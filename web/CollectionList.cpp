@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <memory>
 #include <string>
@@ -104,6 +105,9 @@ template <class Visit> void Walk(xmlNode* root, Visit visit) {
 }
 
 std::vector<QUrl> HtmlEntries(const QUrl& listUrl, std::string_view body) {
+    // Lists may be read on several threads: the parser is set up once, before any of them.
+    static const bool prepared = (xmlInitParser(), true);
+    (void)prepared;
     const std::unique_ptr<xmlDoc, DocumentFree> document(htmlReadMemory(
         body.data(), int(std::min<std::size_t>(body.size(), INT32_MAX)),
         listUrl.toString(QUrl::FullyEncoded).toUtf8().constData(), nullptr,

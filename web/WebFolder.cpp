@@ -229,11 +229,15 @@ SavedList WebFolder::LastList() const {
     return list;
 }
 
-void WebFolder::SaveLastList(const SavedList& list) const {
+std::string WebFolder::ListText(const SavedList& list) {
     std::string text = AddressText(list.url) + "\n";
     for (const QUrl& entry : list.entries) {
         text += AddressText(entry) + "\n";
     }
+    return text;
+}
+
+void WebFolder::SaveLastList(const std::string& text) const {
     WriteFile(root_ + u'/' + kLastList, text);
 }
 

@@ -55,7 +55,10 @@ public:
 
     // The list kept last, without the entries that can name no collection.
     SavedList LastList() const;
-    void SaveLastList(const SavedList& list) const;
+    void SaveLastList(const SavedList& list) const { SaveLastList(ListText(list)); }
+    // The text SaveLastList writes, made apart (on another thread, for a long list).
+    static std::string ListText(const SavedList& list);
+    void SaveLastList(const std::string& text) const;
 
 private:
     // web/HOST[_PORT]/SEGMENTS, relative to the folder.
