@@ -155,8 +155,8 @@ def long_list_leaves_the_bar_scrolling(binary, folder, display):
             assert read(last_list).count(b"\n") == ENTRIES + 1, "the list kept is not whole"
             # The last entry, chosen in the list box, is the one downloaded.
             form5 = z.window("Change Source...")
-            z.xdotool("key", "--window", form5, "End")
-            z.xdotool("key", "--window", form5, "Return")
+            z.xdotool("mousemove", "--window", form5, "30", "46", "click", "1")  # the list box
+            z.xdotool("key", "End", "Return")
             copy = server.copy(z, "c%d.zin" % (ENTRIES - 1))
             wait_for("config.ini naming the last entry's copy",
                      lambda: z.settings_text() == expected_settings(b"110", copy))
