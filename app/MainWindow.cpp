@@ -18,10 +18,10 @@
 #include "web/CopyRefresher.h"
 
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QMenu>
 #include <QMimeData>
 #include <QSlider>
-#include <QTemporaryFile>
 #include <optional>
 #include <string>
 
@@ -53,23 +53,6 @@ std::optional<QUrl> DraggedAddress(const QMimeData* data) {
         return std::nullopt;
     }
     return url;
-}
-
-// A view that shows nothing, for loading a collection only to see that it loads.
-class NoView : public MessageBarView {
-    void SetBarText(const std::string&) override {}
-    void SetTimerEnabled(bool) override {}
-};
-
-// A refreshed collection replaces the copy only when it loads as the bar would load it.
-void CheckCollection(const std::string& body) {
-    QTemporaryFile file;
-    if (!file.open() || file.write(body.data(), qint64(body.size())) != qint64(body.size()) ||
-        !file.flush()) {
-        throw std::runtime_error("The refreshed collection could not be checked");
-    }
-    NoView view;
-    MessageBar(view).Load(QFile::encodeName(file.fileName()).toStdString());
 }
 
 } // namespace
@@ -187,7 +170,6 @@ void TForm1::FollowCopy(const std::string& path) {
     copyChanged_ = false;
     if (!refresher_) {
         refresher_ = std::make_unique<CopyRefresher>(WebFolder::BesideSettings(settingsPath_()));
-        refresher_->Download().Check = CheckCollection;
         refresher_->OnChanged = [this](const QString&) { copyChanged_ = true; };
     }
     refresher_->Follow(QFile::decodeName(QByteArray::fromStdString(path)));

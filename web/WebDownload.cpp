@@ -1,5 +1,8 @@
 #include "web/WebDownload.h"
 
+#include "web/CollectionCheck.h"
+#include "web/WebAddress.h"
+
 #include <exception>
 #include <stdexcept>
 
@@ -48,14 +51,10 @@ void WebDownload::Keep(const HttpAnswer& answer) {
     DownloadOutcome outcome{path_, false, answer.failure};
     if (answer.failure.empty() && !answer.notModified) {
         try {
-            if (Check) {
-                Check(answer.body);
-            }
-            folder_.Keep({url_, answer.etag, answer.lastModified}, answer.body);
-            outcome.changed = true;
+            CheckCollection(answer.url, answer.body, answer.contentType);
+            outcome.changed = folder_.Keep({url_, answer.etag, answer.lastModified}, answer.body);
         } catch (const std::exception& failure) {
-            outcome.failure =
-                url_.toString(QUrl::FullyEncoded).toStdString() + " - " + failure.what();
+            outcome.failure = AddressText(url_) + " - " + failure.what();
         }
     }
     if (OnDone) {

@@ -1,9 +1,14 @@
 // HTTP answers: any bytes, fed in pieces whose sizes the input chooses, give the outcome they
 // give fed whole: a body within the limit, another status, or one failure message, never both.
+// A body is taken only when every copy of its framing headers allows it: one Transfer-Encoding,
+// chunked, or none; identity Content-Encodings; at most one Content-Length.
 #include "tests/fuzz/FuzzSupport.h"
 #include "web/HttpResponseReader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <optional>
 #include <string>
 
 using namespace zintra;
@@ -23,6 +28,76 @@ bool KnownFailure(const std::string& failure) {
         }
     }
     return false;
+}
+
+// The headers of an answer's head read the plain way, when it is a 200 with no interim answer
+// before it and no header folded onto a second line.
+std::optional<std::vector<std::pair<std::string, std::string>>> PlainHead(std::string_view bytes) {
+    std::vector<std::pair<std::string, std::string>> headers;
+    bool first = true;
+    while (!bytes.empty()) {
+        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+        std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(std::min(end + 1, bytes.size()));
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        if (first) {
+            if (!line.starts_with("HTTP/1.1 200") && !line.starts_with("HTTP/1.0 200")) {
+                return std::nullopt;
+            }
+            first = false;
+        } else if (line.empty()) {
+            return headers;
+        } else if (line.starts_with(' ') || line.starts_with('\t')) {
+            return std::nullopt;
+        } else {
+            const std::size_t colon = std::min(line.find(':'), line.size());
+            std::string name(line.substr(0, colon));
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return char(std::tolower(c)); });
+            headers.emplace_back(name, line.substr(std::min(colon + 1, line.size())));
+        }
+    }
+    return std::nullopt;
+}
+
+// Every comma-separated token of the headers named `name`, blanks and letter case dropped.
+std::vector<std::string> Tokens(const std::vector<std::pair<std::string, std::string>>& headers,
+                                std::string_view name) {
+    std::vector<std::string> tokens;
+    for (const auto& [field, value] : headers) {
+        if (field != name) {
+            continue;
+        }
+        std::string token;
+        for (const char c : value + ",") {
+            if (c == ',') {
+                tokens.push_back(token);
+                token.clear();
+            } else if (c != ' ' && c != '\t') {
+                token += char(std::tolower(static_cast<unsigned char>(c)));
+            }
+        }
+    }
+    return tokens;
+}
+
+void RequireFramedByEveryCopy(const Reader& reader, std::string_view bytes) {
+    const auto head = PlainHead(bytes);
+    if (reader.Outcome() != Reader::State::Complete || reader.StatusCode() != 200 || !head) {
+        return;
+    }
+    const std::vector<std::string> transfer = Tokens(*head, "transfer-encoding");
+    Require(transfer.empty() || transfer == std::vector<std::string>{"chunked"},
+            "a body is taken only with one Transfer-Encoding, chunked, or none");
+    for (const std::string& encoding : Tokens(*head, "content-encoding")) {
+        Require(encoding.empty() || encoding == "identity",
+                "a body is taken only when every Content-Encoding is identity");
+    }
+    Require(std::count_if(head->begin(), head->end(),
+                          [](const auto& header) { return header.first == "content-length"; }) <= 1,
+            "a body is taken only with one Content-Length");
 }
 
 void RequireSame(const Reader& split, const Reader& whole) {
@@ -74,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     split.FeedEnd();
     RequireSame(split, whole);
     RequireSound(split, limit);
+    RequireFramedByEveryCopy(whole, bytes);
     Require(split.Outcome() != Reader::State::Reading, "the end of the connection ends the answer");
     return 0;
 }

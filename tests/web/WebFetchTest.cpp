@@ -9,6 +9,8 @@
 #include "web/WebDownload.h"
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -102,6 +104,34 @@ TEST_P(RealServer, ListsFetchesAndRefreshesAFolderOfCollections) {
     EXPECT_EQ(ReadBytes(first.path.toStdString()), "Proverbs\nNew today.\nThe end.\n");
 }
 
+// Only a collection that differs from the copy replaces it: the same bytes again, an emptied
+// file, one that does not load and the folder's page leave it as it was, and say why.
+TEST_P(RealServer, KeepsAGoodCopyAgainstAnythingElse) {
+    const QUrl proverbs = server_.Url("/lists/proverbs.zin");
+    const DownloadOutcome first = web_.Download(proverbs);
+    ASSERT_EQ(first.failure, "");
+    const std::string copy = first.path.toStdString();
+    const std::string original = ReadBytes(copy);
+    const auto written = std::filesystem::last_write_time(copy);
+    const DownloadOutcome same = web_.Download(proverbs);
+    EXPECT_EQ(same.failure, "");
+    EXPECT_FALSE(same.changed);
+    EXPECT_EQ(std::filesystem::last_write_time(copy), written);
+
+    const std::string address = proverbs.toString().toStdString() + " - ";
+    web_.published.Write("lists/proverbs.zin", "");
+    EXPECT_EQ(web_.Download(proverbs).failure,
+              address + "The server sent an empty file, not a collection");
+    web_.published.Write("lists/proverbs.zin", "\nTitle after an empty line\n");
+    EXPECT_EQ(web_.Download(proverbs).failure,
+              address + "It does not load as a collection: List index out of bounds (0)");
+    const QUrl folder = server_.Url("/lists");
+    EXPECT_EQ(web_.Download(folder).failure,
+              folder.toString().toStdString() +
+                  " - This address gives a list of 2 collections, not a collection");
+    EXPECT_EQ(ReadBytes(copy), original);
+}
+
 // zincheck previews an address as it previews the same file, and names a failure.
 TEST_P(RealServer, ZincheckPreviewsACollectionByItsAddress) {
     const std::string url =
@@ -114,6 +144,13 @@ TEST_P(RealServer, ZincheckPreviewsACollectionByItsAddress) {
     const ToolOutcome missing = RunTool(RunZincheck, {url + "x"});
     EXPECT_EQ(missing.status, kZincheckFailed);
     EXPECT_TRUE(missing.err.starts_with(url + "x - HTTP 404 ")) << missing.err;
+
+    // "http:/host/..." with one slash is an address, and a folder's is a list.
+    EXPECT_EQ(RunTool(RunZincheck, {"--seed", "7", "http:/" + url.substr(7)}).out, fetched.out);
+    const std::string folder = url.substr(0, url.rfind('/') + 1);
+    EXPECT_EQ(RunTool(RunZincheck, {folder}).err,
+              folder + " - This is a folder's address: it gives a list of collections, not a "
+                       "collection.\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, testing::Values(WebServer::Python, WebServer::Nginx),
@@ -132,7 +169,8 @@ TEST_P(HostileServer, FailsWithItsMessageAndReplacesNothing) {
     WebFixture web;
     WebServer server(GetParam().mode);
     const QUrl url = server.Url("/c.zin");
-    const QString copy = web.folder.Keep({url, "", ""}, "Kept\nentry\nLast\n");
+    web.folder.Keep({url, "", ""}, "Kept\nentry\nLast\n");
+    const QString copy = web.folder.CopyPath(url);
     const std::vector<std::string> before = web.ProgramFiles();
     web.get.SetLimits(GetParam().limits);
 
@@ -158,7 +196,14 @@ INSTANTIATE_TEST_SUITE_P(
         Hostility{"short", "The connection closed before the end of the answer"},
         Hostility{"badchunk", "Unreadable answer: invalid character in chunk size header"},
         Hostility{"gzip",
-                  "The answer is compressed (Content-Encoding: gzip); only identity is supported"}),
+                  "The answer is compressed (Content-Encoding: gzip); only identity is supported"},
+        Hostility{"identitygzip", "The answer is compressed (Content-Encoding: identity, gzip); "
+                                  "only identity is supported"},
+        Hostility{"chunkedgzip", "The answer's Transfer-Encoding chunked, gzip is not supported"},
+        Hostility{"bigchunk", "Unreadable answer: a chunk's size is too large"},
+        Hostility{"portal", "The server sent a web page, not a collection"},
+        Hostility{"htmlbytes", "The server sent a web page, not a collection"},
+        Hostility{"empty", "The server sent an empty file, not a collection"}),
     [](const auto& info) { return std::string(info.param.mode); });
 
 // A list may name anything; what it names is kept inside the web folder or refused.
@@ -173,6 +218,24 @@ TEST(HostileList, NamesNothingOutsideTheWebFolder) {
     const DownloadOutcome outcome = web.Download(entries[2]);
     EXPECT_NE(outcome.failure.find("Cannot keep a copy of this address"), std::string::npos);
     EXPECT_TRUE(web.ProgramFiles().empty());
+}
+
+// An interrupted zincheck removes the scratch folder it fetched into, and ends by the signal.
+TEST(ZincheckInterrupted, LeavesNoScratchFolder) {
+    const WebServer server("silent");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const TestFolder temporary;
+        QProcess zincheck;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", QString::fromStdString(temporary.Path("")));
+        zincheck.setProcessEnvironment(environment);
+        zincheck.start(ZINCHECK_PATH, {server.Url("/c.zin").toString()});
+        ASSERT_TRUE(PumpUntil([&] { return !std::filesystem::is_empty(temporary.Path("")); }));
+        ::kill(pid_t(zincheck.processId()), signal);
+        ASSERT_TRUE(zincheck.waitForFinished(10000));
+        EXPECT_EQ(zincheck.exitStatus(), QProcess::CrashExit);
+        EXPECT_TRUE(std::filesystem::is_empty(temporary.Path(""))) << signal;
+    }
 }
 
 // A refused address is reported from the event loop: a download cancelled or started again
