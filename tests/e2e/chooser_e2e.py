@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """End-to-end tests of the collection chooser, the desktop's file dialog: typed paths, Escape,
-and the web command beside it.
+and the web command beside it. Each runs with a HOME of its own.
 
 Usage: chooser_e2e.py ZINTRA_BINARY SAMPLES_FOLDER CASE
 """
@@ -9,64 +9,37 @@ import shutil
 import sys
 import tempfile
 
-from virtual_display import VirtualDisplay
-from zintra_e2e import Failure, Zintra, expected_settings, wait_for
+import zintra_e2e
+from zintra_e2e import expected_settings, wait_for
 
 
-def typed_paths_are_accepted(z, home):
-    shutil.copy(os.path.join(z.folder, "quotes.zin"), os.path.join(home, "LOUD.ZIN"))
+def typed_paths_are_accepted(z, samples):
+    loud = os.path.join(os.environ["HOME"], "LOUD.ZIN")
+    shutil.copy(os.path.join(samples, "proverbs.zin"), loud)
     z.command("c")
     z.choose("~/LOUD.ZIN")
-    loud = os.path.join(home, "LOUD.ZIN")
     wait_for("config.ini naming ~/LOUD.ZIN",
              lambda: z.settings_text() == expected_settings(b"110", loud))
     assert z.exit() == 0
 
 
-def escape_cancels(z, home):
-    z.command("c")
-    z.window("Select Zintra Source File")
+def closes_on_escape(z, key, title):
+    z.command(key)
+    z.window(title)
     z.xdotool("key", "Escape")
-    wait_for("the chooser to close", lambda: not z.windows("Select Zintra Source File"))
-    assert z.settings_text() is None, "a cancelled chooser wrote config.ini"
-    assert z.exit() == 0
-
-
-def web_command_reaches_the_web_form(z, home):
-    z.command("w")
-    z.window("Change Source...")
-    z.xdotool("key", "Escape")
-    wait_for("the web form to close", lambda: not z.windows("Change Source..."))
-    assert z.settings_text() is None, "a cancelled web form wrote config.ini"
+    wait_for(title + " to close", lambda: not z.windows(title))
+    assert z.settings_text() is None, "a cancelled %s wrote config.ini" % title
     assert z.exit() == 0
 
 
 CASES = {
-    "TypedPathsAreAccepted": typed_paths_are_accepted,
-    "EscapeCancels": escape_cancels,
-    "WebCommandReachesTheWebForm": web_command_reaches_the_web_form,
+    "TypedPathsAreAccepted": (typed_paths_are_accepted, False),
+    "EscapeCancels": (lambda z, _: closes_on_escape(z, "c", "Select Zintra Source File"), False),
+    "WebCommandReachesTheWebForm": (lambda z, _: closes_on_escape(z, "w", "Change Source..."),
+                                    False),
 }
 
-
-def main():
-    binary, samples, case = sys.argv[1:4]
-    with tempfile.TemporaryDirectory() as folder, tempfile.TemporaryDirectory() as home:
-        os.environ["HOME"] = home
-        shutil.copy(os.path.join(samples, "proverbs.zin"), os.path.join(folder, "quotes.zin"))
-        with VirtualDisplay() as display:
-            z = None
-            try:
-                z = Zintra(binary, display, folder)
-                CASES[case](z, home)
-            except (Failure, AssertionError) as failure:
-                print("FAILED:", failure, file=sys.stderr)
-                return 1
-            finally:
-                if z is not None:
-                    z.kill()
-    print("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    with tempfile.TemporaryDirectory() as home:
+        os.environ["HOME"] = home
+        sys.exit(zintra_e2e.main(CASES))

@@ -320,9 +320,9 @@ CASES = {
 }
 
 
-def main():
+def main(cases=None):
     binary, samples, case = sys.argv[1:4]
-    test, prepare = CASES[case]
+    test, prepare = (cases or CASES)[case]
     with tempfile.TemporaryDirectory() as folder, VirtualDisplay() as display:
         shutil.copy(os.path.join(samples, "proverbs.zin"), os.path.join(folder, "quotes.zin"))
         user = prepare(folder) if prepare else None
