@@ -1,4 +1,5 @@
 #include "sock/SockUnit.h"
+#include "tools/common/Output.h"
 #include "tools/zincheck/Zincheck.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    zintra::ReportClosedPipes();
     // An http: or https: address is fetched through the socket component, on this program's
     // event loop.
     const QCoreApplication application(argc, argv);
