@@ -13,6 +13,7 @@ import sys
 import tempfile
 import time
 
+from dropping import Dropped
 from virtual_display import VirtualDisplay
 
 DEADLINE = 30.0  # seconds any awaited condition may take
@@ -280,22 +281,10 @@ def change_source_from_the_web(z, samples):
 
 def dropped_address_is_shown(z, samples):
     with FolderServer(samples) as server:
-        source = subprocess.Popen([os.environ["ZINTRA_DRAG_SOURCE"],
-                                   server.url("/workshop.zin")], env=z.env)
-        try:
-            window = z.window("Drag Source")
-            z.xdotool("mousemove", "--window", window, "80", "40", "mousedown", "1")
-            # Out of the source and over the bar, by small steps as a hand moves; then the drop.
-            for x, target in [(90, window), (100, window), (30, z.main), (40, z.main)]:
-                z.xdotool("mousemove", "--window", target, str(x), "9")
-                time.sleep(0.05)
-            z.xdotool("mouseup", "1")
+        with Dropped(z, server.url("/workshop.zin")):
             copy = server.copy(z, "workshop.zin")
             wait_for("config.ini naming the copy",
                      lambda: z.settings_text() == expected_settings(b"110", copy))
-        finally:
-            source.kill()
-            source.wait()
     assert z.exit() == 0
 
 
