@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
     using namespace zintra;
     // The one option: where the settings live differs between a copy and an installed program.
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::cout << "Usage: zintra\n"
+        std::cout << "Usage: zintra [--help]\n"
                      "Scrolls a collection of quotations or jokes through a narrow window.\n"
                      "Right-click the window for its menu.\n\n"
                      "Settings: "

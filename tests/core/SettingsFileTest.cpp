@@ -69,19 +69,6 @@ TEST(SettingsFile, ItsMissingFoldersAreMadePrivate) {
         ASSERT_EQ(stat(folder.Path(made).c_str(), &status), 0);
         EXPECT_EQ(status.st_mode & 0777, 0700u) << made;
     }
-    // A folder where a file is expected: the folder that cannot be made is named.
-    folder.Write("file", "");
-    EXPECT_THROW(
-        {
-            try {
-                MakeSettingsFolder(folder.Path("file/zintra/config.ini"));
-            } catch (const EFCreateError& error) {
-                EXPECT_EQ(error.Message(), "Cannot create file \"" + folder.Path("file/zintra") +
-                                               "\". Not a directory");
-                throw;
-            }
-        },
-        EFCreateError);
 }
 
 TEST(SettingsFile, AnUnreadableFileIsNamed) {
