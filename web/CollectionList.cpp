@@ -53,7 +53,7 @@ public:
         if (trimmed.isEmpty() || !relative.isValid()) {
             return;
         }
-        QUrl url = relative.isRelative() ? base_.resolved(relative) : relative;
+        QUrl url = base_.resolved(relative);
         url.setFragment(QString());
         if (!IsCollectionAddress(url) || (htmlLink && !NamesCollection(url)) ||
             !seen_.insert(url.toString(QUrl::FullyEncoded)).second) {
