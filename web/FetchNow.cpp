@@ -5,7 +5,6 @@
 #include "web/WebFailure.h"
 
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <optional>
 
 namespace zintra {
@@ -26,11 +25,6 @@ QString FetchCopyNow(const QUrl& url, const WebFolder& folder) {
         throw EWebFailure(outcome->failure);
     }
     return outcome->path;
-}
-
-bool IsWebAddress(const QString& text) {
-    static const QRegularExpression address(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    return address.match(text).hasMatch();
 }
 
 } // namespace zintra

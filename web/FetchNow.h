@@ -12,7 +12,4 @@ namespace zintra {
 // when the download fails. Needs the socket unit started and a QCoreApplication.
 QString FetchCopyNow(const QUrl& url, const WebFolder& folder);
 
-// True for a text that reads as an address ("scheme://...") rather than a file's path.
-bool IsWebAddress(const QString& text);
-
 } // namespace zintra

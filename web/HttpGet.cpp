@@ -3,8 +3,7 @@
 #include "sock/Sock.h"
 #include "sock/SockExceptions.h"
 #include "sock/SockTypes.h"
-
-#include <QRegularExpression>
+#include "web/WebAddress.h"
 
 namespace zintra {
 
@@ -12,15 +11,6 @@ namespace {
 
 constexpr QLatin1String kHttp("http");
 constexpr QLatin1String kHttps("https");
-
-// The address as typed: Qt keeps no text for an address it finds invalid but its source.
-std::string Text(const QUrl& url) {
-    if (url.isValid()) {
-        return url.toString(QUrl::FullyEncoded).toStdString();
-    }
-    static const QRegularExpression source(QStringLiteral("source was \"(.*)\";"));
-    return source.match(url.errorString()).captured(1).toStdString();
-}
 
 std::string LimitText(std::chrono::milliseconds limit) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit).count();
@@ -76,7 +66,7 @@ std::string OneLine(std::string text) {
 
 std::string RefusedAddress(const QUrl& url) {
     const std::string refused = Refusal(url);
-    return refused.empty() ? refused : Text(url) + " - " + refused;
+    return refused.empty() ? refused : AddressText(url) + " - " + refused;
 }
 
 std::string GetRequest(const QUrl& url, const HttpConditions& conditions) {
@@ -336,7 +326,7 @@ void HttpGet::Redirect(const std::string& location) {
         return;
     }
     if (const std::string refused = Refusal(next); !refused.empty()) {
-        Fail(refused + " (redirected to " + Text(next) + ")");
+        Fail(refused + " (redirected to " + AddressText(next) + ")");
         return;
     }
     ++redirects_;
@@ -373,7 +363,7 @@ void HttpGet::Succeed() {
 void HttpGet::Fail(const std::string& why) {
     HttpAnswer answer;
     answer.url = url_;
-    answer.failure = Text(requested_) + " - " + why;
+    answer.failure = AddressText(requested_) + " - " + why;
     Finish(std::move(answer));
 }
 

@@ -28,13 +28,17 @@ QString WithoutUserInfo(QString text) {
 } // namespace
 
 std::string AddressText(const QUrl& url) {
-    return url.toString(QUrl::RemoveUserInfo | QUrl::FullyEncoded).toStdString();
+    if (url.isValid()) {
+        return url.toString(QUrl::RemoveUserInfo | QUrl::FullyEncoded).toStdString();
+    }
+    // Qt keeps no text for an address it finds invalid but its source.
+    static const QRegularExpression source(QStringLiteral("source was \"(.*)\";"));
+    return WithoutUserInfo(source.match(url.errorString()).captured(1)).toStdString();
 }
 
 void RequireWebAddress(const QUrl& url) {
     if (!url.isValid()) {
-        Refuse(WithoutUserInfo(url.toString()).toStdString(),
-               QStringLiteral("This is not a valid address"));
+        Refuse(AddressText(url), QStringLiteral("This is not a valid address"));
     }
     if (!IsWebScheme(url.scheme())) {
         Refuse(AddressText(url), kBeginsWith);
