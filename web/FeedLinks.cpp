@@ -1,0 +1,75 @@
+#include "web/FeedLinks.h"
+
+#include "base/AtomicFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace zintra {
+
+namespace {
+
+const QString kLinks = QStringLiteral("_links");
+
+QByteArray Fingerprint(std::string_view text) {
+    return QCryptographicHash::hash(
+               QByteArrayView(text.data(), static_cast<qsizetype>(text.size())),
+               QCryptographicHash::Sha256)
+        .toHex();
+}
+
+} // namespace
+
+QString FeedLinks::PathOf(const QString& copyPath) const {
+    const QString relative =
+        QDir(folder_.Root())
+            .relativeFilePath(QDir::cleanPath(QFileInfo(copyPath).absoluteFilePath()));
+    // Host folders never begin with "_": that is where the folder keeps its own files.
+    if (relative.isEmpty() || relative.startsWith(QStringLiteral("..")) ||
+        relative.startsWith(u'_') || QDir::isAbsolutePath(relative)) {
+        return {};
+    }
+    return folder_.Root() + u'/' + kLinks + u'/' + relative;
+}
+
+void FeedLinks::Keep(const QString& copyPath, std::string_view collection,
+                     const std::vector<QUrl>& links) const {
+    const QString path = PathOf(copyPath);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (links.empty()) {
+        QFile::remove(path);
+        return;
+    }
+    std::string text = Fingerprint(collection).toStdString() + "\n";
+    for (const QUrl& link : links) {
+        text += link.toString(QUrl::FullyEncoded).toStdString() + "\n";
+    }
+    QDir().mkpath(QFileInfo(path).path());
+    WriteFileAtomically(QFile::encodeName(path).toStdString(), text);
+}
+
+std::vector<QUrl> FeedLinks::Of(const QString& path) const {
+    const QString linksPath = PathOf(path);
+    QFile linksFile(linksPath);
+    QFile copy(path);
+    if (linksPath.isEmpty() || !linksFile.open(QIODevice::ReadOnly) ||
+        !copy.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QList<QByteArray> lines = linksFile.readAll().split('\n');
+    const QByteArray text = copy.readAll();
+    if (lines.front() != Fingerprint(std::string_view(text.constData(), text.size()))) {
+        return {};
+    }
+    std::vector<QUrl> links;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        links.emplace_back(QString::fromUtf8(lines[i]), QUrl::StrictMode);
+    }
+    return links;
+}
+
+} // namespace zintra
