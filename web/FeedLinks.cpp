@@ -35,7 +35,7 @@ QString FeedLinks::PathOf(const QString& copyPath) const {
 }
 
 void FeedLinks::Keep(const QString& copyPath, std::string_view collection,
-                     const std::vector<QUrl>& links) const {
+                     const std::vector<QUrl>& links, std::chrono::seconds freshFor) const {
     const QString path = PathOf(copyPath);
     if (path.isEmpty()) {
         return;
@@ -44,7 +44,8 @@ void FeedLinks::Keep(const QString& copyPath, std::string_view collection,
         QFile::remove(path);
         return;
     }
-    std::string text = Fingerprint(collection).toStdString() + "\n";
+    std::string text =
+        Fingerprint(collection).toStdString() + " " + std::to_string(freshFor.count()) + "\n";
     for (const QUrl& link : links) {
         text += link.toString(QUrl::FullyEncoded).toStdString() + "\n";
     }
@@ -52,17 +53,24 @@ void FeedLinks::Keep(const QString& copyPath, std::string_view collection,
     WriteFileAtomically(QFile::encodeName(path).toStdString(), text);
 }
 
-std::vector<QUrl> FeedLinks::Of(const QString& path) const {
-    const QString linksPath = PathOf(path);
-    QFile linksFile(linksPath);
-    QFile copy(path);
-    if (linksPath.isEmpty() || !linksFile.open(QIODevice::ReadOnly) ||
-        !copy.open(QIODevice::ReadOnly)) {
+QList<QByteArray> FeedLinks::Lines(const QString& copyPath) const {
+    const QString path = PathOf(copyPath);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    const QList<QByteArray> lines = linksFile.readAll().split('\n');
+    return file.readAll().split('\n');
+}
+
+std::vector<QUrl> FeedLinks::Of(const QString& path) const {
+    const QList<QByteArray> lines = Lines(path);
+    QFile copy(path);
+    if (lines.isEmpty() || !copy.open(QIODevice::ReadOnly)) {
+        return {};
+    }
     const QByteArray text = copy.readAll();
-    if (lines.front() != Fingerprint(std::string_view(text.constData(), text.size()))) {
+    if (lines.front().split(' ').front() !=
+        Fingerprint(std::string_view(text.constData(), std::size_t(text.size())))) {
         return {};
     }
     std::vector<QUrl> links;
@@ -70,6 +78,12 @@ std::vector<QUrl> FeedLinks::Of(const QString& path) const {
         links.emplace_back(QString::fromUtf8(lines[i]), QUrl::StrictMode);
     }
     return links;
+}
+
+std::chrono::seconds FeedLinks::FreshFor(const QString& path) const {
+    const QList<QByteArray> lines = Lines(path);
+    const QList<QByteArray> head = lines.isEmpty() ? QList<QByteArray>() : lines.front().split(' ');
+    return std::chrono::seconds(head.size() > 1 ? head[1].toLongLong() : 0);
 }
 
 } // namespace zintra
