@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <libxml/parser.h>
 #include <memory>
+#include <utility>
 
 namespace zintra {
 
@@ -115,6 +116,8 @@ public:
             body.remove_prefix(size);
         } while (!body.empty() && context_->disableSAX == 0);
         wellFormed_ = context_->wellFormed != 0;
+        // Entity declarations leave a document behind even without a tree being built.
+        xmlFreeDoc(std::exchange(context_->myDoc, nullptr));
         return format_;
     }
 
