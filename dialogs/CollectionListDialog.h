@@ -67,6 +67,8 @@ protected:
 private:
     void ShowList(const SavedList& list);
     void ListFetched(const HttpAnswer& answer);
+    // Downloads a collection (or a feed) into its copy, which OK then chooses.
+    void Download(const QUrl& url);
     void Downloaded(const DownloadOutcome& outcome);
     void ShowProgress(std::size_t bytes);
     void EndTransfer();

@@ -59,7 +59,12 @@ QList<QByteArray> FeedLinks::Lines(const QString& copyPath) const {
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return file.readAll().split('\n');
+    QList<QByteArray> lines = file.readAll().split('\n');
+    // Every line ends in a line feed, the last too.
+    if (!lines.isEmpty() && lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
 }
 
 std::vector<QUrl> FeedLinks::Of(const QString& path) const {

@@ -1,5 +1,8 @@
 #include "web/WebDownload.h"
 
+#include "web/FeedCopy.h"
+#include "web/FeedLinks.h"
+
 #include <exception>
 
 namespace zintra {
@@ -44,10 +47,13 @@ void WebDownload::Keep(const HttpAnswer& answer) {
     DownloadOutcome outcome{path_, false, answer.failure};
     if (answer.failure.empty() && !answer.notModified) {
         try {
+            // A feed is kept as its collection, with the links of its lines beside it.
+            const CopyText copy = CopyTextOf(answer, QDateTime::currentDateTime());
             if (Check) {
-                Check(answer.body);
+                Check(copy.text);
             }
-            folder_.Keep({url_, answer.etag, answer.lastModified}, answer.body);
+            folder_.Keep({url_, answer.etag, answer.lastModified}, copy.text);
+            FeedLinks(folder_).Keep(path_, copy.text, copy.links, copy.freshFor);
             outcome.changed = true;
         } catch (const std::exception& failure) {
             outcome.failure =
