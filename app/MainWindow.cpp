@@ -3,6 +3,7 @@
 #include "base/IntegerText.h"
 #include "core/FileExists.h"
 #include "core/SettingsFile.h"
+#include "core/SettingsPath.h"
 #include "dialogs/AboutForm.h"
 #include "dialogs/CollectionListDialog.h"
 #include "dialogs/DownloadWindow.h"
@@ -18,11 +19,11 @@
 #include "web/CopyRefresher.h"
 
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QSlider>
-#include <QTemporaryFile>
 #include <optional>
 #include <string>
 
@@ -56,23 +57,6 @@ std::optional<QUrl> DraggedAddress(const QMimeData* data) {
     return url;
 }
 
-// A view that shows nothing, for loading a collection only to see that it loads.
-class NoView : public MessageBarView {
-    void SetBarText(const std::string&) override {}
-    void SetTimerEnabled(bool) override {}
-};
-
-// A refreshed collection replaces the copy only when it loads as the bar would load it.
-void CheckCollection(const std::string& body) {
-    QTemporaryFile file;
-    if (!file.open() || file.write(body.data(), qint64(body.size())) != qint64(body.size()) ||
-        !file.flush()) {
-        throw std::runtime_error("The refreshed collection could not be checked");
-    }
-    NoView view;
-    MessageBar(view).Load(QFile::encodeName(file.fileName()).toStdString());
-}
-
 } // namespace
 
 TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileChooser> chooser)
@@ -89,6 +73,7 @@ TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileCh
     StaticText1->setGeometry(0, 0, 369, 19);
 
     ChangeSource1 = PopupMenu1->addAction(QStringLiteral("&Change Source..."));
+    FromWeb1 = PopupMenu1->addAction(QStringLiteral("From the &Web..."));
     Options1 = PopupMenu1->addAction(QStringLiteral("&Options..."));
     Help1 = PopupMenu1->addAction(QStringLiteral("&Help..."));
     About1 = PopupMenu1->addAction(QStringLiteral("&About..."));
@@ -97,11 +82,11 @@ TForm1::TForm1(std::function<std::string()> settingsPath, std::unique_ptr<FileCh
 
     connect(Timer1, &Timer::Tick, this, Guarded([this] { Timer1Timer(); }));
     connect(ChangeSource1, &QAction::triggered, this, Guarded([this] { ChangeSource1Click(); }));
+    connect(FromWeb1, &QAction::triggered, this, Guarded([this] { FromWeb1Click(); }));
     connect(Options1, &QAction::triggered, this, Guarded([this] { Options1Click(); }));
     connect(Help1, &QAction::triggered, this, Guarded([this] { Help1Click(); }));
     connect(About1, &QAction::triggered, this, Guarded([this] { About1Click(); }));
     connect(Exit1, &QAction::triggered, this, Guarded([this] { Exit1Click(); }));
-    OpenDialog1.SetWebSource([this](QWidget*) { return ChooseFromWeb(QUrl()); });
 }
 
 TForm1::~TForm1() = default;
@@ -148,12 +133,26 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Stuff(const std::string& path) {
+    CheckCollectionPath(path);
+    const bool scrolling = Timer1->Enabled();
+    const QString shown = StaticText1->Caption();
     SetTimerEnabled(false);
     SetBarText(kLoadingText);
     CompleteSettings();
+    const std::string previous = Settings.Get(2);
     Settings.Delete(2);
     Settings.Add(path);
-    Settings.SaveToFile(settingsPath_());
+    try {
+        const std::string settingsPath = settingsPath_();
+        MakeSettingsFolder(settingsPath);
+        Settings.SaveToFile(settingsPath);
+    } catch (...) {
+        // The old file is intact: what it names keeps scrolling.
+        Settings.Put(2, previous);
+        StaticText1->SetCaption(shown);
+        SetTimerEnabled(scrolling);
+        throw;
+    }
 }
 
 void TForm1::ChangeSource1Click() {
@@ -169,11 +168,17 @@ void TForm1::UseSource(const std::string& path) {
     FollowCopy(path);
 }
 
+void TForm1::FromWeb1Click() {
+    if (const std::optional<QString> path = ChooseFromWeb(QUrl())) {
+        UseSource(QFile::encodeName(*path).toStdString());
+    }
+}
+
 std::optional<QString> TForm1::ChooseFromWeb(const QUrl& list) {
     if (Form5 == nullptr) {
         return std::nullopt;
     }
-    return Form5->ChooseCollection(WebFolder::BesideSettings(settingsPath_()), list);
+    return Form5->ChooseCollection(WebCopies(), list);
 }
 
 void TForm1::UseAddress(const QUrl& url) {
@@ -183,7 +188,7 @@ void TForm1::UseAddress(const QUrl& url) {
         }
         return;
     }
-    download_ = std::make_unique<DownloadWindow>(WebFolder::BesideSettings(settingsPath_()), this);
+    download_ = std::make_unique<DownloadWindow>(WebCopies(), this);
     download_->OnDownloaded = [this](const QString& path) {
         UseSource(QFile::encodeName(path).toStdString());
     };
@@ -194,10 +199,15 @@ void TForm1::FollowCopy(const std::string& path) {
     copyChanged_ = false;
     if (!refresher_) {
         refresher_ = std::make_unique<CopyRefresher>(WebFolder::BesideSettings(settingsPath_()));
-        refresher_->Download().Check = CheckCollection;
         refresher_->OnChanged = [this](const QString&) { copyChanged_ = true; };
     }
     refresher_->Follow(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+WebFolder TForm1::WebCopies() {
+    const std::string settingsPath = settingsPath_();
+    MakeSettingsFolder(settingsPath);
+    return WebFolder::BesideSettings(settingsPath);
 }
 
 void TForm1::Exit1Click() {

@@ -21,6 +21,7 @@ class CopyRefresher;
 class DownloadWindow;
 class StaticText;
 class TForm2;
+class WebFolder;
 class THelpForm;
 class Timer;
 
@@ -37,6 +38,7 @@ public:
     StaticText* StaticText1;
     QMenu* PopupMenu1;
     QAction* ChangeSource1;
+    QAction* FromWeb1;
     QAction* Exit1;
     OpenDialog OpenDialog1;
     QAction* Options1;
@@ -62,7 +64,9 @@ public:
     void ChangeSource1Click();
     // A collection chosen in the chooser or dropped on the window: recorded, then shown.
     void UseSource(const std::string& path);
-    // "From the &Web..." of the chooser: Form5 over it; the full path of the downloaded copy.
+    // "From the &Web...": a collection chosen from a list on the web, downloaded and used.
+    void FromWeb1Click();
+    // Form5 over the window; the full path of the downloaded copy.
     std::optional<QString> ChooseFromWeb(const QUrl& list);
     // A web address dropped on the window: a collection (".zin") is downloaded and used, any
     // other is read as a list in Form5.
@@ -92,6 +96,8 @@ private:
     void CompleteSettings();
     // Keeps the shown collection fresh when it is a copy from the web.
     void FollowCopy(const std::string& path);
+    // The web copies' folder beside the settings file, made when it is missing.
+    WebFolder WebCopies();
 
     std::function<std::string()> settingsPath_;
     MessageBar bar_;

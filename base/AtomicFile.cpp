@@ -169,7 +169,9 @@ void WriteFileAtomically(const std::string& path, std::string_view content) {
     std::string tempPath;
     const int fd = CreateTemporary(target, replaced, tempPath);
     if (fd < 0) {
-        throw EFCreateError(path, Reason(errno));
+        // The file itself may be writable: what refused is its folder.
+        throw EFCreateError(path, "No new file can be made in the folder \"" + FolderOf(target) +
+                                      "\": " + Reason(errno));
     }
     bool written = WriteAll(fd, content) && fsync(fd) == 0;
     int error = errno;

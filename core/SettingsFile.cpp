@@ -2,30 +2,31 @@
 
 #include "base/Exceptions.h"
 
-#include <cerrno>
-#include <climits>
 #include <new>
-#include <unistd.h>
 
 namespace zintra {
 
-std::string SettingsFilePath() {
-    char exe[PATH_MAX];
-    const ssize_t size = readlink("/proc/self/exe", exe, sizeof exe);
-    if (size <= 0 || size == sizeof exe) {
-        throw EInOutError(size <= 0 ? errno : ENAMETOOLONG);
-    }
-    const std::string path(exe, static_cast<std::size_t>(size));
-    return path.substr(0, path.rfind('/') + 1) + "config.ini";
-}
-
 ESettingsTooLarge::ESettingsTooLarge()
     : Exception("The settings file is too large for the memory available") {}
+
+EUnsavablePath::EUnsavablePath(const std::string& path)
+    : Exception("Cannot use \"" + path +
+                "\" as the collection: its name holds a line break, which the settings file "
+                "cannot keep. Rename the file and choose it again") {}
+
+void CheckCollectionPath(const std::string& path) {
+    if (path.find_first_of("\r\n") != std::string::npos) {
+        throw EUnsavablePath(path);
+    }
+}
 
 SettingsLines ReadSettingsFile(const std::string& path) {
     try {
         TextFile file(path);
         return ReadSettings(file);
+    } catch (const EInOutError& failure) {
+        // The file may not be where the user expects it: say which one could not be read.
+        throw Exception("Cannot read file \"" + path + "\". " + failure.Message());
     } catch (const std::bad_alloc&) {
         // What the reading held is free again, so the program goes on without its settings.
         throw ESettingsTooLarge();

@@ -19,18 +19,26 @@ struct SettingsLines {
 inline constexpr const char* kDefaultSeparator = " : ";
 inline constexpr std::int32_t kDefaultInterval = 110;
 
-// The executable's folder followed by "config.ini"; the current directory plays no part.
-std::string SettingsFilePath();
-
 // A settings file whose lines do not fit the memory available.
 class ESettingsTooLarge : public Exception {
 public:
     ESettingsTooLarge();
 };
 
+// A collection path that a settings line cannot hold: one with a line feed or carriage return
+// would be cut at the next start.
+class EUnsavablePath : public Exception {
+public:
+    explicit EUnsavablePath(const std::string& path);
+};
+
+// Raises EUnsavablePath when `path` cannot be kept as the settings file's third line.
+void CheckCollectionPath(const std::string& path);
+
 // Reads the first three lines (missing lines are empty, the Separator is kept verbatim).
-// Raises EInOutError when the file cannot be opened or read, ESettingsTooLarge when it runs out
-// of memory. The file is written with TStringList::SaveToFile, all items each followed by CR LF.
+// Raises an Exception naming the file when it cannot be opened or read, ESettingsTooLarge when it
+// runs out of memory. The file is written with TStringList::SaveToFile, all items each followed by
+// CR LF.
 SettingsLines ReadSettingsFile(const std::string& path);
 // The same from a file already open.
 SettingsLines ReadSettings(TextFile& file);

@@ -9,6 +9,8 @@
 #include "web/CollectionList.h"
 #include "web/FeedReader.h"
 #include "web/HttpGet.h"
+#include "web/ListReading.h"
+#include "web/WebAddress.h"
 #include "web/WebDownload.h"
 #include "web/WebFailure.h"
 
@@ -77,6 +79,8 @@ TForm5::TForm5(QWidget* owner) : Dialog(owner) {
     ReadComponents(stored);
     get_ = std::make_unique<HttpGet>(*Sock1);
     get_->OnProgress = [this](std::size_t bytes) { ShowProgress(bytes); };
+    reading_ = new ListReading(this);
+    reading_->OnRead = [this](ReadList& read) { Guard([&] { ListRead(read); }); };
 }
 
 // The transfer goes before the component it works through.
@@ -92,6 +96,7 @@ void TForm5::FormCreate() {
 void TForm5::Button1Click() {
     if (Transferring()) {
         get_->Cancel();
+        reading_->Cancel();
         EndTransfer();
         return;
     }
@@ -117,7 +122,7 @@ void TForm5::Download(const QUrl& url) {
 
 void TForm5::Button4Click() {
     if (CustomListDialog && CustomListDialog->ShowModal() == mrOk) {
-        FetchList(QUrl(CustomListDialog->Edit1->text().trimmed()));
+        FetchList(ReadAddress(CustomListDialog->Edit1->text()));
     }
 }
 
@@ -130,6 +135,7 @@ std::optional<QString> TForm5::ChooseCollection(const WebFolder& folder, const Q
     }
     if (ShowModal() != mrOk) {
         get_->Cancel();
+        reading_->Cancel();
         EndTransfer();
         return std::nullopt;
     }
@@ -137,28 +143,26 @@ std::optional<QString> TForm5::ChooseCollection(const WebFolder& folder, const Q
 }
 
 void TForm5::FetchList(const QUrl& url) {
+    RequireWebAddress(url);
     get_->Cancel();
+    reading_->Cancel();
     get_->OnDone = [this](const HttpAnswer& answer) { Guard([&] { ListFetched(answer); }); };
     ShowProgress(0);
     get_->Start(url);
 }
 
 bool TForm5::Transferring() const {
-    return get_->Running();
+    return get_->Running() || reading_->Running();
 }
 
 void TForm5::ShowList(const SavedList& list) {
     list_ = list;
-    TStringList names;
-    for (const QUrl& entry : list.entries) {
-        names.Add(CollectionName(entry).toStdString());
-    }
-    AddItems(names);
+    ShowNames(CollectionNames(list.entries));
 }
 
 void TForm5::ListFetched(const HttpAnswer& answer) {
-    EndTransfer();
     if (!answer.failure.empty()) {
+        EndTransfer();
         throw EWebFailure(answer.failure);
     }
     // A feed's address is a collection's.
@@ -166,10 +170,18 @@ void TForm5::ListFetched(const HttpAnswer& answer) {
         Download(answer.url);
         return;
     }
-    SavedList list{answer.url, ReadCollectionList(answer.url, answer.body, answer.contentType)};
-    ShowList(list);
+    reading_->Start(answer.url, answer.body, answer.contentType);
+}
+
+void TForm5::ListRead(ReadList& read) {
+    EndTransfer();
+    if (!read.failure.empty()) {
+        throw EWebFailure(read.failure);
+    }
+    list_ = std::move(read.list);
+    ShowNames(read.names);
     if (folder_) {
-        folder_->SaveLastList(list);
+        folder_->SaveLastList(read.text);
     }
 }
 
@@ -191,10 +203,17 @@ void TForm5::EndTransfer() {
 }
 
 void TForm5::AddItems(const TStringList& items) {
-    ListBox1->clear();
+    QStringList names;
     for (std::int32_t i = 0; i < items.Count(); ++i) {
-        ListBox1->addItem(DisplayText(items.Get(i)));
+        names.push_back(DisplayText(items.Get(i)));
     }
+    ShowNames(names);
+}
+
+// All at once: one insertion into the list box costs what the rows that show cost.
+void TForm5::ShowNames(const QStringList& names) {
+    ListBox1->clear();
+    ListBox1->addItems(names);
 }
 
 void TForm5::reject() {

@@ -5,6 +5,7 @@
 #include "web/WebFolder.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -18,15 +19,17 @@ class TSock;
 class Bevel;
 class HttpGet;
 class TForm6;
+class ListReading;
 class WebDownload;
 struct HttpAnswer;
+struct ReadList;
 struct DownloadOutcome;
 
 // The collection-list dialog, "Change Source...": a list of collections to choose from, and
 // "&Custom..." for the URL the list comes from. It carries the socket component Sock1, set up
 // from its stored properties as a stream socket for port "80"; creating it opens no socket.
-// Lists and collections are fetched through Sock1 without blocking; while a transfer runs,
-// Label2 counts the bytes received and "C&ancel" stops it.
+// Lists and collections are fetched through Sock1 without blocking, and lists read off the
+// window thread; while a transfer runs, Label2 counts the bytes received and "C&ancel" stops it.
 class TForm5 : public Dialog {
 public:
     explicit TForm5(QWidget* owner = nullptr);
@@ -47,8 +50,8 @@ public:
     void Button1Click();
     // "&OK": downloads the selected collection into the web folder, then closes the dialog.
     void Button2Click();
-    // "&Custom...": shows CustomListDialog modally; on its "&OK" the list at the URL typed in
-    // its Edit1 is fetched.
+    // "&Custom...": shows CustomListDialog modally; on its "&OK" the list at the address typed
+    // in its Edit1 is fetched (read as ReadAddress reads it).
     void Button4Click();
     // Makes `items` the content of ListBox1, replacing what it held.
     void AddItems(const TStringList& items);
@@ -57,7 +60,8 @@ public:
     // fetches that list at once. Gives the full path of the collection "&OK" downloaded, or
     // nothing when the dialog was cancelled.
     std::optional<QString> ChooseCollection(const WebFolder& folder, const QUrl& list = {});
-    // Fetches the list at `url` into ListBox1 (and keeps it as the last list).
+    // Fetches the list at `url` into ListBox1 (and keeps it as the last list). Raises
+    // EWebFailure for an address that is no web address, or that holds a password.
     void FetchList(const QUrl& url);
     bool Transferring() const;
 
@@ -66,7 +70,9 @@ protected:
 
 private:
     void ShowList(const SavedList& list);
+    void ShowNames(const QStringList& names);
     void ListFetched(const HttpAnswer& answer);
+    void ListRead(ReadList& read);
     // Downloads a collection (or a feed) into its copy, which OK then chooses.
     void Download(const QUrl& url);
     void Downloaded(const DownloadOutcome& outcome);
@@ -77,6 +83,7 @@ private:
     SavedList list_;
     std::unique_ptr<HttpGet> get_;
     std::unique_ptr<WebDownload> download_;
+    ListReading* reading_;
     std::optional<QString> chosen_;
 };
 

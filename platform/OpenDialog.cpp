@@ -6,8 +6,7 @@ OpenDialog::OpenDialog(QString title, QString filter, std::unique_ptr<FileChoose
     : title_(std::move(title)), filter_(std::move(filter)), chooser_(std::move(chooser)) {}
 
 bool OpenDialog::Execute(QWidget* parent) {
-    const std::optional<QString> chosen =
-        chooser_->Choose(parent, {title_, filter_, fileName_, fromWeb_});
+    const std::optional<QString> chosen = chooser_->Choose(parent, {title_, filter_, fileName_});
     if (!chosen) {
         return false;
     }

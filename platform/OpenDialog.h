@@ -15,15 +15,12 @@ public:
     // Shows the chooser; true when a file was chosen, whose path FileName then holds.
     bool Execute(QWidget* parent);
     const QString& FileName() const { return fileName_; }
-    // The source of the chooser's "From the &Web..." button (none without it).
-    void SetWebSource(FileSource source) { fromWeb_ = std::move(source); }
 
 private:
     QString title_;
     QString filter_;
     std::unique_ptr<FileChooser> chooser_;
     QString fileName_;
-    FileSource fromWeb_;
 };
 
 } // namespace zintra

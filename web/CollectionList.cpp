@@ -1,48 +1,65 @@
 #include "web/CollectionList.h"
 
+#include "web/WebAddress.h"
+
 #include <algorithm>
 #include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace zintra {
 
 namespace {
 
-bool IsHtml(std::string_view body, std::string_view contentType) {
-    const std::string type = QString::fromLatin1(contentType.data(), qsizetype(contentType.size()))
-                                 .section(u';', 0, 0)
-                                 .trimmed()
-                                 .toLower()
-                                 .toStdString();
-    if (!type.empty()) {
-        return type == "text/html" || type == "application/xhtml+xml";
+std::string LowerType(std::string_view contentType) {
+    return QString::fromLatin1(contentType.data(), qsizetype(contentType.size()))
+        .section(u';', 0, 0)
+        .trimmed()
+        .toLower()
+        .toStdString();
+}
+
+// Where the text of `body` begins: after a byte order mark and blanks.
+std::string_view TextStart(std::string_view body) {
+    if (body.starts_with("\xEF\xBB\xBF")) {
+        body.remove_prefix(3);
     }
     const auto first = body.find_first_not_of(" \t\r\n");
-    return first != std::string_view::npos && body[first] == '<';
+    return first == std::string_view::npos ? std::string_view() : body.substr(first);
+}
+
+// A list without a Content-Type is HTML when it opens with "<".
+bool IsHtml(std::string_view body, std::string_view contentType) {
+    return IsWebPage(body, contentType) ||
+           (LowerType(contentType).empty() && TextStart(body).starts_with('<'));
 }
 
 bool NamesCollection(const QUrl& url) {
     return url.path().endsWith(QStringLiteral(".zin"), Qt::CaseInsensitive);
 }
 
+// The entries in their order, each once, whatever their number: a repeat is found by hashing.
 class Entries {
 public:
     explicit Entries(const QUrl& base) : base_(base) {}
 
     void Add(const QString& reference, bool htmlLink) {
-        const QUrl relative(reference.trimmed(), QUrl::StrictMode);
-        if (!relative.isValid() || reference.trimmed().isEmpty()) {
+        const QString trimmed = reference.trimmed();
+        const QUrl relative(trimmed, QUrl::StrictMode);
+        if (trimmed.isEmpty() || !relative.isValid()) {
             return;
         }
-        QUrl url = base_.resolved(relative);
+        QUrl url = relative.isRelative() ? base_.resolved(relative) : relative;
         url.setFragment(QString());
-        if (!url.isValid() || (htmlLink && !NamesCollection(url)) ||
-            std::find(urls_.begin(), urls_.end(), url) != urls_.end()) {
+        if (!IsCollectionAddress(url) || (htmlLink && !NamesCollection(url)) ||
+            !seen_.insert(url.toString(QUrl::FullyEncoded)).second) {
             return;
         }
-        urls_.push_back(url);
+        urls_.push_back(std::move(url));
     }
 
     std::vector<QUrl> Take() { return std::move(urls_); }
@@ -50,6 +67,7 @@ public:
 private:
     QUrl base_;
     std::vector<QUrl> urls_;
+    std::unordered_set<QString> seen_;
 };
 
 struct DocumentFree {
@@ -87,6 +105,9 @@ template <class Visit> void Walk(xmlNode* root, Visit visit) {
 }
 
 std::vector<QUrl> HtmlEntries(const QUrl& listUrl, std::string_view body) {
+    // Lists may be read on several threads: the parser is set up once, before any of them.
+    static const bool prepared = (xmlInitParser(), true);
+    (void)prepared;
     const std::unique_ptr<xmlDoc, DocumentFree> document(htmlReadMemory(
         body.data(), int(std::min<std::size_t>(body.size(), INT32_MAX)),
         listUrl.toString(QUrl::FullyEncoded).toUtf8().constData(), nullptr,
@@ -131,9 +152,39 @@ std::vector<QUrl> ReadCollectionList(const QUrl& listUrl, std::string_view body,
     return IsHtml(body, contentType) ? HtmlEntries(listUrl, body) : TextEntries(listUrl, body);
 }
 
+bool IsWebPage(std::string_view body, std::string_view contentType) {
+    const std::string type = LowerType(contentType);
+    if (type == "text/html" || type == "application/xhtml+xml") {
+        return true;
+    }
+    const std::string_view start = TextStart(body).substr(0, 14);
+    const QByteArray opening = QByteArray(start.data(), qsizetype(start.size())).toLower();
+    return opening.startsWith("<!doctype html") || opening.startsWith("<html");
+}
+
 QString CollectionName(const QUrl& url) {
     const QString name = url.fileName(QUrl::FullyDecoded);
     return name.isEmpty() ? url.toDisplayString() : name;
+}
+
+QStringList CollectionNames(const std::vector<QUrl>& urls) {
+    QStringList names;
+    names.reserve(qsizetype(urls.size()));
+    std::unordered_map<QString, int> count;
+    for (const QUrl& url : urls) {
+        names.push_back(CollectionName(url));
+        ++count[names.back()];
+    }
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        QString& name = names[qsizetype(i)];
+        if (count[name] > 1) {
+            name +=
+                QStringLiteral("  (") +
+                urls[i].adjusted(QUrl::RemoveFilename | QUrl::RemoveUserInfo).toDisplayString() +
+                u')';
+        }
+    }
+    return names;
 }
 
 } // namespace zintra

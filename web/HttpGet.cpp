@@ -4,28 +4,66 @@
 #include "sock/SockExceptions.h"
 #include "sock/SockTypes.h"
 
+#include <QRegularExpression>
+
 namespace zintra {
 
 namespace {
 
+constexpr QLatin1String kHttp("http");
+constexpr QLatin1String kHttps("https");
+
+// The address as typed: Qt keeps no text for an address it finds invalid but its source.
 std::string Text(const QUrl& url) {
-    return url.toString(QUrl::FullyEncoded).toStdString();
+    if (url.isValid()) {
+        return url.toString(QUrl::FullyEncoded).toStdString();
+    }
+    static const QRegularExpression source(QStringLiteral("source was \"(.*)\";"));
+    return source.match(url.errorString()).captured(1).toStdString();
+}
+
+std::string LimitText(std::chrono::milliseconds limit) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit).count();
+    if (seconds >= 60 && seconds % 60 == 0) {
+        return std::to_string(seconds / 60) + " minutes";
+    }
+    return std::to_string(seconds) + " seconds";
 }
 
 bool IsRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// Only http: is spoken; anything else is refused before a connection is made.
-std::string UnsupportedScheme(const QUrl& url) {
-    if (url.scheme() == QStringLiteral("http") && !url.host().isEmpty()) {
-        return {};
+bool IsSecure(const QUrl& url) {
+    return url.scheme() == kHttps;
+}
+
+int PortOf(const QUrl& url) {
+    return url.port(IsSecure(url) ? 443 : 80);
+}
+
+// An address that cannot be fetched is refused before a connection is made.
+std::string Refusal(const QUrl& url) {
+    if (!url.isValid()) {
+        return url.errorString().contains(QStringLiteral("port"))
+                   ? "The port must be a number from 1 to 65535"
+                   : "The address is not valid";
     }
-    if (url.scheme() == QStringLiteral("http")) {
+    if (url.scheme() != kHttp && url.scheme() != kHttps) {
+        return "Only http: and https: addresses are supported, not " +
+               (url.scheme().isEmpty() ? std::string("this one")
+                                       : url.scheme().toStdString() + ":");
+    }
+    if (url.host().isEmpty()) {
         return "The address names no host";
     }
-    return "Only http: addresses are supported, not " +
-           (url.scheme().isEmpty() ? std::string("this one") : url.scheme().toStdString() + ":");
+    if (url.host().contains(u':')) {
+        return "Only IPv4 addresses are supported, not [" + url.host().toStdString() + "]";
+    }
+    if (url.port() == 0) {
+        return "The port must be a number from 1 to 65535";
+    }
+    return {};
 }
 
 // A header value goes out on one line.
@@ -35,6 +73,11 @@ std::string OneLine(std::string text) {
 }
 
 } // namespace
+
+std::string RefusedAddress(const QUrl& url) {
+    const std::string refused = Refusal(url);
+    return refused.empty() ? refused : Text(url) + " - " + refused;
+}
 
 std::string GetRequest(const QUrl& url, const HttpConditions& conditions) {
     std::string target = url.path(QUrl::FullyEncoded).toStdString();
@@ -71,12 +114,12 @@ HttpGet::HttpGet(TSock& sock, QObject* parent) : QObject(parent), sock_(sock) {
             SocketError(text);
         }
     };
-    timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        Fail("No complete answer within " +
-             std::to_string(std::chrono::duration_cast<std::chrono::seconds>(timeout_).count()) +
-             " seconds");
-    });
+    lookup_.OnDone = [this](const std::optional<std::string>& address) { Resolved(address); };
+    stepTimer_.setSingleShot(true);
+    wholeTimer_.setSingleShot(true);
+    connect(&stepTimer_, &QTimer::timeout, this, &HttpGet::StepTimedOut);
+    connect(&wholeTimer_, &QTimer::timeout, this,
+            [this] { Fail("No complete answer within " + LimitText(limits_.whole)); });
 }
 
 HttpGet::~HttpGet() {
@@ -94,26 +137,42 @@ void HttpGet::Start(const QUrl& url, const HttpConditions& conditions) {
     url_ = url;
     conditions_ = conditions;
     redirects_ = 0;
+    wholeTimer_.start(limits_.whole);
     QueueRequest();
 }
 
 void HttpGet::Cancel() {
     ++generation_;
+    wholeTimer_.stop();
     if (running_) {
         Release();
     }
 }
 
 void HttpGet::Request() {
-    if (const std::string refused = UnsupportedScheme(url_); !refused.empty()) {
+    if (const std::string refused = Refusal(url_); !refused.empty()) {
         Fail(refused);
         return;
     }
     reader_ = std::make_unique<HttpResponseReader>(bodyLimit_);
+    step_ = Step::LookingUp;
+    stepTimer_.start(limits_.connect);
+    lookup_.Start(url_.host(QUrl::FullyEncoded).toStdString());
+}
+
+void HttpGet::Resolved(const std::optional<std::string>& address) {
+    if (!reader_) {
+        return;
+    }
+    if (!address) {
+        Fail("The look-up of the host " + url_.host(QUrl::FullyEncoded).toStdString() +
+             " found no address");
+        return;
+    }
+    step_ = Step::Connecting;
     sock_.SetBlocking(false);
-    sock_.SetHostName(url_.host(QUrl::FullyEncoded).toStdString());
-    sock_.SetPortName(std::to_string(url_.port(80)));
-    timer_.start(timeout_);
+    sock_.SetHostName(*address);
+    sock_.SetPortName(std::to_string(PortOf(url_)));
     try {
         sock_.Open();
     } catch (const ESockException& failure) {
@@ -125,18 +184,68 @@ void HttpGet::Connected() {
     if (!reader_) {
         return;
     }
-    sock_.Send(GetRequest(url_, redirects_ == 0 ? conditions_ : HttpConditions{}));
+    if (!IsSecure(url_)) {
+        SendRequest();
+        return;
+    }
+    step_ = Step::Handshaking;
+    try {
+        tls_ = std::make_unique<TlsSession>(url_.host(QUrl::FullyEncoded).toStdString());
+        SendWire(tls_->TakeOutgoing());
+    } catch (const ETlsFailure& failure) {
+        Fail(failure.what());
+    }
+}
+
+// The connection is made: from now on the answer must keep coming.
+void HttpGet::SendRequest() {
+    step_ = Step::Answering;
+    stepTimer_.start(limits_.idle);
+    const std::string request = GetRequest(url_, conditions_);
+    if (!tls_) {
+        sock_.Send(request);
+        return;
+    }
+    tls_->Send(request);
+    SendWire(tls_->TakeOutgoing());
+}
+
+void HttpGet::SendWire(const std::string& wire) {
+    if (!wire.empty()) {
+        sock_.Send(wire);
+    }
 }
 
 void HttpGet::Read() {
     if (!reader_) {
         return;
     }
-    reader_->Feed(sock_.Receive(-1));
-    if (OnProgress && reader_->Outcome() == HttpResponseReader::State::Reading) {
+    if (step_ == Step::Answering) {
+        stepTimer_.start(limits_.idle);
+    }
+    Take(sock_.Receive(-1));
+    if (reader_ && OnProgress && reader_->Outcome() == HttpResponseReader::State::Reading) {
         OnProgress(reader_->BodySize());
     }
     Examine();
+}
+
+// Bytes from the connection, deciphered on a secure one; may end the GET.
+void HttpGet::Take(const std::string& wire) {
+    if (!tls_) {
+        reader_->Feed(wire);
+        return;
+    }
+    try {
+        const std::string plain = tls_->Receive(wire);
+        SendWire(tls_->TakeOutgoing());
+        if (step_ == Step::Handshaking && tls_->Established()) {
+            SendRequest();
+        }
+        reader_->Feed(plain);
+    } catch (const ETlsFailure& failure) {
+        Fail(failure.what());
+    }
 }
 
 void HttpGet::PeerClosed() {
@@ -145,7 +254,14 @@ void HttpGet::PeerClosed() {
     }
     // What arrived with the close is read before the end counts.
     if (sock_.InBuffer().Size() > 0) {
-        reader_->Feed(sock_.Receive(-1));
+        Take(sock_.Receive(-1));
+    }
+    if (!reader_) {
+        return;
+    }
+    if (step_ == Step::Handshaking) {
+        Fail("The server broke off the secure handshake");
+        return;
     }
     reader_->FeedEnd();
     Examine();
@@ -158,8 +274,30 @@ void HttpGet::SocketError(const std::string& text) {
     }
     if (!sock_.Connected()) {
         Fail("Could not connect to " + url_.authority().toStdString() + ": " + text);
+    } else if (step_ == Step::Handshaking) {
+        Fail("The server broke off the secure handshake: " + text);
     } else {
         Fail("The connection failed before the end of the answer: " + text);
+    }
+}
+
+void HttpGet::StepTimedOut() {
+    const std::string limit = LimitText(step_ == Step::Answering ? limits_.idle : limits_.connect);
+    const std::string where = url_.authority(QUrl::FullyEncoded).toStdString();
+    switch (step_) {
+    case Step::LookingUp:
+        Fail("The look-up of the host " + url_.host(QUrl::FullyEncoded).toStdString() +
+             " found no address within " + limit);
+        return;
+    case Step::Connecting:
+        Fail("No connection to " + where + " within " + limit);
+        return;
+    case Step::Handshaking:
+        Fail("No secure connection with " + where + " within " + limit);
+        return;
+    case Step::Answering:
+        Fail("No byte of the answer for " + limit);
+        return;
     }
 }
 
@@ -179,8 +317,7 @@ void HttpGet::Examine() {
     const int status = reader_->StatusCode();
     if (status == 200) {
         Succeed();
-    } else if (status == 304 && redirects_ == 0 &&
-               (!conditions_.etag.empty() || !conditions_.lastModified.empty())) {
+    } else if (status == 304 && (!conditions_.etag.empty() || !conditions_.lastModified.empty())) {
         HttpAnswer answer;
         answer.url = url_;
         answer.notModified = true;
@@ -198,7 +335,7 @@ void HttpGet::Redirect(const std::string& location) {
         Fail("More than " + std::to_string(kMaxRedirects) + " redirects");
         return;
     }
-    if (const std::string refused = UnsupportedScheme(next); !refused.empty()) {
+    if (const std::string refused = Refusal(next); !refused.empty()) {
         Fail(refused + " (redirected to " + Text(next) + ")");
         return;
     }
@@ -241,6 +378,7 @@ void HttpGet::Fail(const std::string& why) {
 }
 
 void HttpGet::Finish(HttpAnswer answer) {
+    wholeTimer_.stop();
     Release();
     QMetaObject::invokeMethod(
         this,
@@ -255,7 +393,9 @@ void HttpGet::Finish(HttpAnswer answer) {
 // The component is left idle.
 void HttpGet::Release() {
     running_ = false;
-    timer_.stop();
+    stepTimer_.stop();
+    lookup_.Cancel();
+    tls_.reset();
     reader_.reset();
     if (sock_.SocketHandle() != INVALID_SOCKET) {
         sock_.Close();

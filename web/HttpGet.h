@@ -1,6 +1,8 @@
 #pragma once
 
+#include "web/HostLookup.h"
 #include "web/HttpResponseReader.h"
+#include "web/TlsSession.h"
 
 #include <QObject>
 #include <QTimer>
@@ -34,23 +36,37 @@ struct HttpAnswer {
     std::string lastModified;
 };
 
-// The text of one HTTP/1.1 GET of `url` (an http: address), closing the connection after it.
+// What a GET may take: a connection (look-up, connect, secure handshake) is made within
+// `connect`; the answer fails when no byte arrives for `idle`; the whole GET, redirects and
+// look-ups included, ends within `whole`.
+struct HttpLimits {
+    std::chrono::milliseconds connect{20000};
+    std::chrono::milliseconds idle{20000};
+    std::chrono::milliseconds whole{300000};
+};
+
+// Why `url` would be refused before a connection is made ("ADDRESS - reason"), or nothing.
+std::string RefusedAddress(const QUrl& url);
+
+// The text of one HTTP/1.1 GET of `url` (an http: or https: address), closing the connection
+// after it.
 std::string GetRequest(const QUrl& url, const HttpConditions& conditions);
 
-// One HTTP/1.1 GET at a time through a non-blocking TSock on the calling thread's event loop:
-// redirects (301, 302, 303, 307, 308) are followed, at most five, to http: addresses only;
-// every request must be answered completely within the time-out. The component's handlers are
-// this object's while it fetches. The outcome arrives through OnDone from the event loop, never
-// from inside Start or Cancel, so its handler may start another GET or destroy this object.
+// One HTTP/1.1 GET at a time through a non-blocking TSock on the calling thread's event loop,
+// over TLS for https: addresses. Host names are looked up off this thread and handed to the
+// component as addresses. Redirects (301, 302, 303, 307, 308) are followed, at most five, to
+// http: and https: addresses; the conditions go with every request, so a redirected copy may
+// answer 304 too. The component's handlers are this object's while it fetches. The outcome
+// arrives through OnDone from the event loop, never from inside Start or Cancel, so its handler
+// may start another GET or destroy this object.
 class HttpGet : public QObject {
 public:
     static constexpr int kMaxRedirects = 5;
-    static constexpr std::chrono::milliseconds kTimeout{20000};
 
     explicit HttpGet(TSock& sock, QObject* parent = nullptr);
     ~HttpGet() override;
 
-    void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+    void SetLimits(const HttpLimits& limits) { limits_ = limits; }
     // The largest body taken (HttpResponseReader::kBodyLimit unless set).
     void SetBodyLimit(std::size_t bytes) { bodyLimit_ = bytes; }
 
@@ -65,10 +81,18 @@ public:
     std::function<void(const HttpAnswer& answer)> OnDone;
 
 private:
+    // Where the current request is: the step timer's limit and message follow it.
+    enum class Step { LookingUp, Connecting, Handshaking, Answering };
+
     void QueueRequest();
     void Request();
+    void Resolved(const std::optional<std::string>& address);
     void Connected();
+    void SendRequest();
+    void SendWire(const std::string& wire);
     void Read();
+    void Take(const std::string& wire);
+    void StepTimedOut();
     void PeerClosed();
     void SocketError(const std::string& text);
     void Examine();
@@ -80,8 +104,13 @@ private:
     void Release();
 
     TSock& sock_;
-    QTimer timer_;
-    std::chrono::milliseconds timeout_ = kTimeout;
+    HostLookup lookup_;
+    std::unique_ptr<TlsSession> tls_;
+    // The limit of the current step, and the one of the whole GET.
+    QTimer stepTimer_;
+    QTimer wholeTimer_;
+    HttpLimits limits_;
+    Step step_ = Step::LookingUp;
     std::size_t bodyLimit_ = HttpResponseReader::kBodyLimit;
     // The address asked for, which failures name, and the one the current request goes to.
     QUrl requested_;

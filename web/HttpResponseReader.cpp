@@ -34,6 +34,14 @@ std::string SizeText(std::size_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+std::string Joined(const std::vector<std::string>& tokens) {
+    std::string text;
+    for (const std::string& token : tokens) {
+        text += (text.empty() ? "" : ", ") + token;
+    }
+    return text;
+}
+
 HttpResponseReader& ReaderOf(http_parser* parser) {
     return *static_cast<HttpResponseReader*>(parser->data);
 }
@@ -105,6 +113,7 @@ int HttpResponseReader::MessageBegin(http_parser* parser) {
     reader.reason_.clear();
     reader.headers_.clear();
     reader.inValue_ = false;
+    reader.inBody_ = false;
     // An interim answer's bytes are not the final answer's body.
     reader.body_.clear();
     return 0;
@@ -147,6 +156,7 @@ int HttpResponseReader::HeadersComplete(http_parser* parser) {
         }
     }
     reader.statusCode_ = int(parser->status_code);
+    reader.inBody_ = true;
     // A switch to another protocol, which nobody asked for, ends the answer as any other
     // status does: what follows it is no HTTP.
     if (reader.statusCode_ / 100 == 1 && !parser->upgrade) {
@@ -179,16 +189,20 @@ int HttpResponseReader::MessageComplete(http_parser* parser) {
     return reader.Stop(State::Complete);
 }
 
+// Every copy of a header counts, as the parser frames the body by all of them: "chunked" then
+// "gzip" is no chunked body, and "identity" then "gzip" no identity one.
 bool HttpResponseReader::BodyReadable() {
-    const std::optional<std::string> encoding = Header("Content-Encoding");
-    if (encoding && !encoding->empty() && !SameLetters(*encoding, "identity")) {
-        Fail("The answer is compressed (Content-Encoding: " + *encoding +
+    const std::vector<std::string> encodings = Tokens("Content-Encoding");
+    if (std::any_of(encodings.begin(), encodings.end(), [](const std::string& token) {
+            return !token.empty() && !SameLetters(token, "identity");
+        })) {
+        Fail("The answer is compressed (Content-Encoding: " + Joined(encodings) +
              "); only identity is supported");
         return false;
     }
-    const std::optional<std::string> transfer = Header("Transfer-Encoding");
-    if (transfer && !SameLetters(*transfer, "chunked")) {
-        Fail("The answer's Transfer-Encoding " + *transfer + " is not supported");
+    const std::vector<std::string> transfer = Tokens("Transfer-Encoding");
+    if (!transfer.empty() && (transfer.size() != 1 || !SameLetters(transfer[0], "chunked"))) {
+        Fail("The answer's Transfer-Encoding " + Joined(transfer) + " is not supported");
         return false;
     }
     const bool lengthKnown = (parser_.flags & F_CHUNKED) == 0 && Header("Content-Length");
@@ -197,6 +211,25 @@ bool HttpResponseReader::BodyReadable() {
         return false;
     }
     return true;
+}
+
+std::vector<std::string> HttpResponseReader::Tokens(std::string_view name) const {
+    std::vector<std::string> tokens;
+    for (const auto& [field, value] : headers_) {
+        if (!SameLetters(field, name)) {
+            continue;
+        }
+        std::string_view rest = value;
+        while (true) {
+            const std::size_t comma = std::min(rest.find(','), rest.size());
+            tokens.emplace_back(Trimmed(rest.substr(0, comma)));
+            if (comma == rest.size()) {
+                break;
+            }
+            rest.remove_prefix(comma + 1);
+        }
+    }
+    return tokens;
 }
 
 // A failed answer has no body: the part received goes, whichever pieces it came in.
@@ -214,6 +247,11 @@ int HttpResponseReader::Stop(State outcome) {
 
 void HttpResponseReader::TakeParserError() {
     const auto error = http_errno(parser_.http_errno);
+    // The parser reports a chunk size that overflows as a content-length fault.
+    if (error == HPE_INVALID_CONTENT_LENGTH && inBody_ && (parser_.flags & F_CHUNKED) != 0) {
+        Fail("Unreadable answer: a chunk's size is too large");
+        return;
+    }
     Fail(std::string("Unreadable answer: ") + http_errno_description(error));
 }
 

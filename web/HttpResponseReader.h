@@ -60,6 +60,8 @@ private:
     int Stop(State outcome);
     // The head of a 200 answer holds nothing that makes its body unreadable.
     bool BodyReadable();
+    // The values of every header named `name`, split at commas, blanks trimmed.
+    std::vector<std::string> Tokens(std::string_view name) const;
     void TakeParserError();
 
     http_parser parser_;
@@ -73,6 +75,8 @@ private:
     std::vector<std::pair<std::string, std::string>> headers_;
     // The last header callback was for a value: a new field begins with the next field bytes.
     bool inValue_ = false;
+    // The head of the answer is read: what the parser meets now is its body.
+    bool inBody_ = false;
     std::string body_;
 };
 

@@ -2,8 +2,11 @@
 
 #include "web/FeedCopy.h"
 #include "web/FeedLinks.h"
+#include "web/CollectionCheck.h"
+#include "web/WebAddress.h"
 
 #include <exception>
+#include <stdexcept>
 
 namespace zintra {
 
@@ -17,6 +20,9 @@ void WebDownload::Start(const QUrl& url, bool refresh) {
     try {
         // An address that cannot name a copy is refused before anything is fetched; the refusal
         // is reported from the event loop unless the download is cancelled or started again.
+        if (const std::string refused = RefusedAddress(url); !refused.empty()) {
+            throw std::runtime_error(refused);
+        }
         path_ = folder_.CopyPath(url);
         if (refresh) {
             if (const std::optional<CopyRecord> record = folder_.RecordOf(path_)) {
@@ -49,15 +55,12 @@ void WebDownload::Keep(const HttpAnswer& answer) {
         try {
             // A feed is kept as its collection, with the links of its lines beside it.
             const CopyText copy = CopyTextOf(answer, QDateTime::currentDateTime());
-            if (Check) {
-                Check(copy.text);
-            }
-            folder_.Keep({url_, answer.etag, answer.lastModified}, copy.text);
+            CheckCollection(answer.url, copy.text,
+                            copy.links.empty() ? answer.contentType : std::string());
+            outcome.changed = folder_.Keep({url_, answer.etag, answer.lastModified}, copy.text);
             FeedLinks(folder_).Keep(path_, copy.text, copy.links, copy.freshFor);
-            outcome.changed = true;
         } catch (const std::exception& failure) {
-            outcome.failure =
-                url_.toString(QUrl::FullyEncoded).toStdString() + " - " + failure.what();
+            outcome.failure = AddressText(url_) + " - " + failure.what();
         }
     }
     if (OnDone) {

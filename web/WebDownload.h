@@ -19,8 +19,10 @@ struct DownloadOutcome {
 };
 
 // Fetches one address into its copy in the web folder: the copy is replaced, whole, only by a
-// complete 200 answer that Check accepts. A refresh asks conditionally, with the validators
-// the copy was kept with. It fetches through `get`, whose OnDone it takes while it downloads.
+// complete 200 answer that is a collection the bar can show (CheckCollection), and only when its
+// bytes differ from the copy's; otherwise nothing changes and the failure names the address and
+// why. A refresh asks conditionally, with the validators the copy was kept with. It fetches
+// through `get`, whose OnDone it takes while it downloads.
 class WebDownload : public QObject {
 public:
     WebDownload(HttpGet& get, WebFolder folder, QObject* parent = nullptr);
@@ -30,8 +32,6 @@ public:
     void Cancel();
     bool Running() const { return get_.Running(); }
 
-    // Raises an exception, whose text becomes the failure, for a body not to keep.
-    std::function<void(const std::string& body)> Check;
     std::function<void(std::size_t bytes)>& OnProgress() { return get_.OnProgress; }
     std::function<void(const DownloadOutcome& outcome)> OnDone;
 

@@ -1,6 +1,7 @@
 #include "web/WebFolder.h"
 
 #include "base/AtomicFile.h"
+#include "web/WebAddress.h"
 #include "web/WebFailure.h"
 
 #include <QDir>
@@ -15,9 +16,11 @@ namespace {
 const QString kRecords = QStringLiteral("_records");
 const QString kLastList = QStringLiteral("_last-list.txt");
 constexpr qsizetype kNameMax = 255;
+// A file is written as NAME.tmp-PID-N beside it and renamed: its name leaves room for that.
+constexpr qsizetype kTemporaryRoom = 32;
 
 [[noreturn]] void Refuse(const QUrl& url, const QString& why) {
-    throw EWebFailure(url.toString(QUrl::FullyEncoded).toStdString() +
+    throw EWebFailure(AddressText(url) +
                       " - Cannot keep a copy of this address: " + why.toStdString());
 }
 
@@ -34,12 +37,26 @@ bool SafeHost(const QString& host) {
     return true;
 }
 
-// One segment of the path, percent-decoded: it must be a plain UTF-8 file name.
-std::optional<QString> SafeSegment(const QString& encoded) {
+// The bytes of `text`, with "%" and each of `more` written as %XX: the names of two different
+// texts differ.
+QByteArray Escaped(const QByteArray& text, std::string_view more) {
+    QByteArray name;
+    for (const char c : text) {
+        if (c == '%' || more.find(c) != std::string_view::npos) {
+            name += '%' + QByteArray::number(static_cast<unsigned char>(c), 16).toUpper();
+        } else {
+            name += c;
+        }
+    }
+    return name;
+}
+
+// One segment of the path, percent-decoded, as a file or folder name: plain UTF-8, with "?"
+// escaped, so that only a query's "?" stands in a name.
+std::optional<QByteArray> SegmentName(const QString& encoded) {
     const QByteArray bytes = QByteArray::fromPercentEncoding(encoded.toLatin1());
-    const QString name = QString::fromUtf8(bytes);
-    if (bytes.isEmpty() || bytes == "." || bytes == ".." || bytes.size() > kNameMax ||
-        name.toUtf8() != bytes) {
+    if (bytes.isEmpty() || bytes == "." || bytes == ".." ||
+        QString::fromUtf8(bytes).toUtf8() != bytes) {
         return std::nullopt;
     }
     for (const char c : bytes) {
@@ -47,7 +64,24 @@ std::optional<QString> SafeSegment(const QString& encoded) {
             return std::nullopt;
         }
     }
-    return name;
+    return Escaped(bytes, "?");
+}
+
+bool EndsAsCollection(const QByteArray& name) {
+    return name.toLower().endsWith(".zin");
+}
+
+// A name that ends in ".zin" is a file's, any other a folder's; the rest are marked with a bare
+// "%" (which no escaped name ends in), so that a file and a folder never share a name.
+QByteArray FolderName(QByteArray name) {
+    return EndsAsCollection(name) ? name + '%' : name;
+}
+
+QByteArray FileName(QByteArray name, const QUrl& url) {
+    if (url.hasQuery()) {
+        return name + '?' + Escaped(url.query(QUrl::FullyEncoded).toLatin1(), "/") + '%';
+    }
+    return EndsAsCollection(name) ? name : name + '%';
 }
 
 std::string ReadAll(const QString& path) {
@@ -96,33 +130,38 @@ WebFolder WebFolder::BesideSettings(const std::string& settingsPath) {
 }
 
 QString WebFolder::RelativePath(const QUrl& url) const {
-    if (!url.isValid() || url.scheme() != QStringLiteral("http")) {
-        Refuse(url, QStringLiteral("only http: addresses are supported"));
-    }
+    RequireWebAddress(url);
     const QString host = url.host(QUrl::FullyEncoded).toLower();
     if (!SafeHost(host)) {
         Refuse(url, QStringLiteral("the host name cannot name a folder"));
     }
-    QString relative = host;
-    if (url.port(80) != 80) {
+    const bool https = url.scheme() == QStringLiteral("https");
+    QString relative = https ? host + QStringLiteral("_https") : host;
+    if (url.port(https ? 443 : 80) != (https ? 443 : 80)) {
         relative += u'_' + QString::number(url.port());
     }
-    QString path = url.path(QUrl::FullyEncoded);
-    if (url.hasQuery()) {
-        path += u'?' + url.query(QUrl::FullyEncoded);
-    }
-    const QStringList segments = path.split(u'/');
+    const QStringList segments = url.path(QUrl::FullyEncoded).split(u'/');
     // The path begins with "/"; every segment after it names a folder or, the last, the file.
     if (segments.size() < 2 || !segments.front().isEmpty()) {
         Refuse(url, QStringLiteral("it names no file"));
     }
+    if (segments.back().isEmpty()) {
+        throw EWebFailure(AddressText(url) +
+                          " - This is a folder's address: it gives a list of collections, not a "
+                          "collection");
+    }
     for (qsizetype i = 1; i < segments.size(); ++i) {
-        const std::optional<QString> name = SafeSegment(segments[i]);
+        std::optional<QByteArray> name = SegmentName(segments[i]);
         if (!name) {
             Refuse(url, QStringLiteral("its path has an empty, \".\" or \"..\" part, or one that "
                                        "cannot be a file name"));
         }
-        relative += u'/' + *name;
+        const bool file = i + 1 == segments.size();
+        *name = file ? FileName(*name, url) : FolderName(*name);
+        if (name->size() > (file ? kNameMax - kTemporaryRoom : kNameMax)) {
+            Refuse(url, QStringLiteral("a part of its path is too long for a file name"));
+        }
+        relative += u'/' + QString::fromUtf8(*name);
     }
     return relative;
 }
@@ -135,14 +174,19 @@ QString WebFolder::RecordPath(const QString& relative) const {
     return root_ + u'/' + kRecords + u'/' + relative;
 }
 
-QString WebFolder::Keep(const CopyRecord& record, std::string_view body) const {
+bool WebFolder::Keep(const CopyRecord& record, std::string_view body) const {
     const QString relative = RelativePath(record.url);
     const QString copy = root_ + u'/' + relative;
-    WriteFile(copy, body);
-    WriteFile(RecordPath(relative), record.url.toString(QUrl::FullyEncoded).toStdString() + "\n" +
-                                        OneLine(record.etag) + "\n" + OneLine(record.lastModified) +
-                                        "\n");
-    return copy;
+    const bool changed = !QFileInfo(copy).isFile() || ReadAll(copy) != body;
+    if (changed) {
+        WriteFile(copy, body);
+    }
+    const std::string recordText = AddressText(record.url) + "\n" + OneLine(record.etag) + "\n" +
+                                   OneLine(record.lastModified) + "\n";
+    if (changed || ReadAll(RecordPath(relative)) != recordText) {
+        WriteFile(RecordPath(relative), recordText);
+    }
+    return changed;
 }
 
 std::optional<CopyRecord> WebFolder::RecordOf(const QString& path) const {
@@ -176,17 +220,24 @@ SavedList WebFolder::LastList() const {
         return list;
     }
     list.url = UrlOfLine(lines[0]);
+    // A list kept by an earlier version may name what is no collection.
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        list.entries.push_back(UrlOfLine(lines[i]));
+        if (QUrl entry = UrlOfLine(lines[i]); IsCollectionAddress(entry)) {
+            list.entries.push_back(std::move(entry));
+        }
     }
     return list;
 }
 
-void WebFolder::SaveLastList(const SavedList& list) const {
-    std::string text = list.url.toString(QUrl::FullyEncoded).toStdString() + "\n";
+std::string WebFolder::ListText(const SavedList& list) {
+    std::string text = AddressText(list.url) + "\n";
     for (const QUrl& entry : list.entries) {
-        text += entry.toString(QUrl::FullyEncoded).toStdString() + "\n";
+        text += AddressText(entry) + "\n";
     }
+    return text;
+}
+
+void WebFolder::SaveLastList(const std::string& text) const {
     WriteFile(root_ + u'/' + kLastList, text);
 }
 

@@ -88,13 +88,48 @@ TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedAndNothingLoads
     EXPECT_EQ(shown.icon, QMessageBox::Critical);
     EXPECT_EQ(shown.text.toStdString(),
               "Cannot create file \"" + SettingsPath() + "\". Is a directory.");
-    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", collection_}));
+    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", ""}));
     EXPECT_EQ(Caption(), "Loading...");
     EXPECT_FALSE(form_->Timer1->Enabled());
     EXPECT_EQ(form_->Bar().MessageText(), "");
     // Only the folder is there: no temporary file was left behind.
     EXPECT_EQ(QDir(QString::fromStdString(Path(""))).entryList(QDir::Files),
               QStringList{"quotes.zin"});
+}
+
+// A choice that cannot be kept leaves the settings file, Settings and the scrolling text as they
+// were: a name with a line break (it would be cut at the next start), then a failed write.
+TEST_F(MainWindowTest, AChoiceThatCannotBeKeptLeavesTheOldCollectionScrolling) {
+    const std::string settings = SettingsText(" : ", "110", collection_);
+    WriteFile("config.ini", settings);
+    ASSERT_EQ(Create(), std::nullopt);
+    const std::string shown = form_->Bar().MessageText();
+    form_->Timer1Timer();
+    const std::string caption = Caption();
+    for (const std::string name : {"a\nb.zin", "a\rb.zin"}) {
+        WriteFile(name, "Other\r\n");
+        answers_.push_back(QString::fromStdString(Path(name)));
+        ShownBox refusal;
+        ModalAnswer answer(RecordAndPressOk(refusal));
+        form_->ChangeSource1->trigger();
+        ASSERT_TRUE(answer.Answered());
+        EXPECT_TRUE(refusal.text.contains("its name holds a line break"))
+            << refusal.text.toStdString();
+        EXPECT_EQ(ReadFile("config.ini"), settings);
+    }
+    std::filesystem::remove(SettingsPath());
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(SettingsPath())));
+    WriteFile("other.zin", "Other\r\n");
+    answers_.push_back(QString::fromStdString(Path("other.zin")));
+    ShownBox box;
+    ModalAnswer failure(RecordAndPressOk(box));
+    form_->ChangeSource1->trigger();
+    ASSERT_TRUE(failure.Answered());
+
+    EXPECT_EQ(Settings(), (std::vector<std::string>{" : ", "110", collection_}));
+    EXPECT_EQ(form_->Bar().MessageText(), shown);
+    EXPECT_EQ(Caption(), caption);
+    EXPECT_TRUE(form_->Timer1->Enabled());
 }
 
 TEST_F(MainWindowTest, TicksScrollTheBarOneCharacterAtATime) {

@@ -37,12 +37,12 @@ protected:
     }
 };
 
-TEST_F(ContextMenuTest, HoldsTheSixItems) {
+TEST_F(ContextMenuTest, HoldsTheSevenItems) {
     QStringList captions;
     for (const QAction* item : form_->PopupMenu1->actions())
         captions << (item->isSeparator() ? "-" : item->text());
-    EXPECT_EQ(captions, (QStringList{"&Change Source...", "&Options...", "&Help...", "&About...",
-                                     "-", "E&xit"}));
+    EXPECT_EQ(captions, (QStringList{"&Change Source...", "From the &Web...", "&Options...",
+                                     "&Help...", "&About...", "-", "E&xit"}));
     for (const QAction* item : form_->PopupMenu1->actions())
         EXPECT_TRUE(item->shortcut().isEmpty());
 }

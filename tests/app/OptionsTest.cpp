@@ -158,7 +158,7 @@ class UnreadableSettingsTest : public OptionsTest, public testing::WithParamInte
 TEST_P(UnreadableSettingsTest, CommandsWorkAndAChoiceWritesAllThreeLines) {
     // A regular file that cannot be read, reached through a link: Settings stays empty.
     ASSERT_EQ(symlink("/proc/self/mem", SettingsPath().c_str()), 0);
-    EXPECT_EQ(Create(), std::string(EInOutError(EIO).what()));
+    EXPECT_EQ(Create(), "Cannot read file \"" + SettingsPath() + "\". " + EInOutError(EIO).what());
     const bool slower = GetParam();
     EXPECT_EQ(Options(slower ? Slowest : Cancel).position, 241);
     ASSERT_EQ(unlink(SettingsPath().c_str()), 0); // the choice may now be written

@@ -82,6 +82,28 @@ TEST(AtomicFile, RefusesAFileTheUserMayNotWriteAndKeepsTheOwnerOfOneRootWrites) 
     }
 }
 
+// The file may be written, its folder may not take the new one: the message blames the folder.
+TEST(AtomicFile, AFolderThatTakesNoNewFileIsNamed) {
+    TestFolder folder;
+    const std::string path = folder.Write("config.ini", "old\r\n");
+    const std::string where = folder.Path("");
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(where.c_str(), 0555), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        const bool user = geteuid() != 0 || (setgid(kNobody) == 0 && setuid(kNobody) == 0);
+        const std::string expected = "Cannot create file \"" + path +
+                                     "\". No new file can be made in the folder \"" +
+                                     where.substr(0, where.size() - 1) + "\": Permission denied";
+        _exit(user && WriteOutcome(path) == expected ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    chmod(where.c_str(), 0700);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(path), "old\r\n");
+}
+
 TEST(AtomicFile, RemovesOnlyTheTemporaryFilesOfWritersThatAreGone) {
     TestFolder folder;
     const pid_t gone = fork();

@@ -1,9 +1,12 @@
 #include "core/SettingsFile.h"
 
+#include "core/SettingsPath.h"
 #include "tests/support/MemoryLimit.h"
 #include "tests/support/TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zintra;
@@ -43,6 +46,41 @@ TEST(SettingsFile, LivesBesideTheExecutable) {
     ASSERT_GT(size, 0);
     const std::string folder = std::filesystem::path(std::string(exe, size)).parent_path();
     EXPECT_EQ(SettingsFilePath(), folder + "/config.ini");
+}
+
+TEST(SettingsFile, AnInstalledProgramKeepsItInTheUsersConfigurationFolder) {
+    EXPECT_EQ(SettingsFilePathFor("/opt/z/", true, "/cfg", "/home/u"), "/opt/z/config.ini");
+    EXPECT_EQ(SettingsFilePathFor("/usr/bin/", false, "/cfg/", "/home/u"),
+              "/cfg/zintra/config.ini");
+    EXPECT_EQ(SettingsFilePathFor("/usr/bin/", false, nullptr, "/home/u"),
+              "/home/u/.config/zintra/config.ini");
+    // A relative XDG_CONFIG_HOME counts as unset; without HOME, the account's home folder.
+    EXPECT_EQ(SettingsFilePathFor("/usr/bin/", false, "cfg", nullptr),
+              std::string(getpwuid(getuid())->pw_dir) + "/.config/zintra/config.ini");
+}
+
+TEST(SettingsFile, ItsMissingFoldersAreMadePrivate) {
+    TestFolder folder;
+    const std::string path = folder.Path("config/zintra/config.ini");
+    MakeSettingsFolder(path);
+    MakeSettingsFolder(path);
+    for (const char* made : {"config", "config/zintra"}) {
+        struct stat status {};
+        ASSERT_EQ(stat(folder.Path(made).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0700u) << made;
+    }
+}
+
+TEST(SettingsFile, AnUnreadableFileIsNamed) {
+    TestFolder folder;
+    const std::string path = folder.Path("config.ini");
+    std::filesystem::create_directory(path);
+    try {
+        ReadSettingsFile(path);
+        FAIL() << "a folder was read as settings";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), "Cannot read file \"" + path + "\". File access denied");
+    }
 }
 
 TEST(SettingsFile, ASettingsFileTooLargeForMemoryIsReportedInWords) {

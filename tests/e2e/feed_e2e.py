@@ -64,7 +64,7 @@ def run(z, site, opened):
     with FolderServer(site) as server:
         with open(os.path.join(site, "feed.xml"), "w") as feed:
             feed.write(FEED % {"base": server.url(""), "story": STORY})
-        copy = server.copy(z, "feed.xml")
+        copy = server.copy(z, "feed.xml%")
         drop_address(z, server.url("/feed.xml"),
                      lambda: z.settings_text() == expected_settings(b"110", copy))
         with open(copy, encoding="utf-8") as kept:

@@ -1,17 +1,13 @@
 #include "platform/OpenDialog.h"
-#include "platform/PathText.h"
 #include "platform/QtFileChooser.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/ScriptedChooser.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -51,6 +47,10 @@ protected:
             auto* dialog = qobject_cast<QDialog*>(window);
             ASSERT_NE(dialog, nullptr);
             work(dialog);
+            // A chooser the work left open fails the test instead of waiting forever.
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
         });
         QtFileChooser chooser;
         auto chosen = chooser.Choose(
@@ -62,69 +62,23 @@ protected:
     static QLineEdit* Name(QDialog* dialog) {
         return dialog->findChild<QLineEdit*>("fileNameEdit");
     }
-    static QListWidget* List(QDialog* dialog) {
-        return dialog->findChild<QListWidget*>("fileList");
-    }
-    static QString Listed(QDialog* dialog) {
-        QStringList names;
-        for (int i = 0; i < List(dialog)->count(); ++i)
-            names << List(dialog)->item(i)->text();
-        return names.join(' ');
-    }
-
-    static void Type(QDialog* dialog, const QString& path) {
-        Name(dialog)->clear();
-        QTest::keyClicks(Name(dialog), path);
-        QTest::keyClick(Name(dialog), Qt::Key_Return);
-    }
 
     QTemporaryDir folder_;
 };
 
-TEST_F(QtFileChooserTest, ShowsItsTitleAndFilterAndReturnsATypedPath) {
-    const auto chosen = Choose("", [&](QDialog* dialog) {
+TEST_F(QtFileChooserTest, ShowsItsTitleAndFilterAndPreselectsTheFileChosenLast) {
+    const auto chosen = Choose(Existing(), [&](QDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Select Zintra Source File");
         EXPECT_EQ(dialog->findChild<QComboBox*>("fileTypeCombo")->currentText(),
                   "Zintra Source Files (*.zin)");
-        EXPECT_TRUE(dialog->isSizeGripEnabled());
-        Type(dialog, Existing());
-    });
-    EXPECT_EQ(chosen, Existing());
-}
-
-TEST_F(QtFileChooserTest, ListsTheFolderOfThePreselectedFileByItsNamesAsBytes) {
-    const std::string odd = folder_.path().toStdString() + "/sub/caf\xE9.zin";
-    ASSERT_TRUE(QDir(folder_.path()).mkdir("sub"));
-    std::ofstream(odd) << "T\n";
-    std::ofstream(folder_.filePath("notes.txt").toStdString()) << "T\n";
-    const auto chosen = Choose(Existing(), [&](QDialog* dialog) {
-        EXPECT_EQ(Listed(dialog), "../ sub/ quotes.zin");
-        EXPECT_EQ(Name(dialog)->text(), "quotes.zin");
-        List(dialog)->setCurrentRow(1);
-        QTest::keyClick(List(dialog), Qt::Key_Return); // enters the folder
-        EXPECT_EQ(Listed(dialog), QString::fromUtf8("../ caf\u00e9.zin"));
-        List(dialog)->setCurrentRow(1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Name(dialog)->text() == "quotes.zin"; }, 2000));
         QTest::keyClick(Name(dialog), Qt::Key_Return);
     });
-    ASSERT_TRUE(chosen);
-    EXPECT_EQ(PathBytes(*chosen), odd);
+    EXPECT_EQ(chosen, Existing());
 }
 
 TEST_F(QtFileChooserTest, EscapeCancels) {
     const auto chosen =
         Choose("", [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-    EXPECT_FALSE(chosen);
-}
-
-TEST_F(QtFileChooserTest, RefusesAFileThatDoesNotExist) {
-    const auto chosen = Choose("", [&](QDialog* dialog) {
-        ShownBox refusal;
-        ModalAnswer refuse(RecordAndPressOk(refusal));
-        Type(dialog, folder_.filePath("missing.zin"));
-        EXPECT_TRUE(refuse.Answered());
-        EXPECT_TRUE(refusal.text.contains("File not found"));
-        EXPECT_TRUE(dialog->isVisible());
-        QTest::keyClick(dialog, Qt::Key_Escape);
-    });
     EXPECT_FALSE(chosen);
 }

@@ -11,6 +11,8 @@ import time
 
 BODY = b"Hostile\nentry\nLast\n"
 ZIPPED = gzip.compress(BODY)
+CHUNKED = b"%x\r\n%s\r\n0\r\n\r\n" % (len(BODY), BODY)
+PORTAL = b"<!DOCTYPE html>\n<html><head><title>Sign in</title></head><body>Wi-Fi</body></html>\n"
 
 
 def head(status, *headers):
@@ -22,6 +24,13 @@ def forever(conn, first, then, pause=0.0):
     while True:
         conn.sendall(then)
         time.sleep(pause)
+
+
+def trickle(conn):
+    conn.sendall(head("200 OK", "Content-Length: %d" % (8 * 4096)))
+    for _ in range(8):
+        time.sleep(0.5)
+        conn.sendall(b"x" * 4096)
 
 
 def reset(conn):
@@ -37,12 +46,27 @@ ANSWERS = {
     "reset": reset,
     "badstatus": lambda c: c.sendall(b"HTTP/1.1 OK fine\r\n\r\n" + BODY),
     "loop": lambda c: c.sendall(head("302 Found", "Location: /again", "Content-Length: 0")),
+    "trickle": trickle,
+    "slowloop": lambda c: time.sleep(0.8) or c.sendall(
+        head("302 Found", "Location: /again", "Content-Length: 0")),
     "https": lambda c: c.sendall(head("301 Moved", "Location: https://127.0.0.1/a.zin")),
     "short": lambda c: c.sendall(head("200 OK", "Content-Length: 500") + BODY),
     "badchunk": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked") +
                                     b"5\r\nHosti\r\nzz\r\nle\n\r\n0\r\n\r\n"),
     "gzip": lambda c: c.sendall(head("200 OK", "Content-Encoding: gzip",
                                      "Content-Length: %d" % len(ZIPPED)) + ZIPPED),
+    # A network's sign-in page, whatever was asked for.
+    "portal": lambda c: c.sendall(head("200 OK", "Content-Type: text/html") + PORTAL),
+    "htmlbytes": lambda c: c.sendall(head("200 OK", "Content-Type: text/plain") + PORTAL),
+    "empty": lambda c: c.sendall(head("200 OK", "Content-Length: 0")),
+    # Framing by a header's later copy: the chunks would be kept as the collection.
+    "chunkedgzip": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked",
+                                            "Transfer-Encoding: gzip") + CHUNKED),
+    "identitygzip": lambda c: c.sendall(head("200 OK", "Content-Encoding: identity",
+                                             "Content-Encoding: gzip",
+                                             "Content-Length: %d" % len(ZIPPED)) + ZIPPED),
+    "bigchunk": lambda c: c.sendall(head("200 OK", "Transfer-Encoding: chunked") +
+                                    b"10000000000000000\r\n" + BODY),
     # A list whose entries climb out of the server's tree, or name config.ini.
     "dotdot": lambda c: c.sendall(head("200 OK", "Content-Type: text/plain") +
                                   b"../../../outside.zin\n%2e%2e/%2e%2e/escape.zin\n" +

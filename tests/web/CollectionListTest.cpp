@@ -44,12 +44,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "<html><head><base href=\"/shared/\"></head><p><a href=x.zin>x<a href='y.zin'",
                  "",
                  {"http://h:8000/shared/x.zin", "http://h:8000/shared/y.zin"}},
-        ListCase{"HtmlIsNotReadAsText", "<p>a.zin</p>", "text/html", {}}),
+        ListCase{"HtmlIsNotReadAsText", "<p>a.zin</p>", "text/html", {}},
+        ListCase{"HtmlBytesAreHtmlWhateverTheType",
+                 "\xEF\xBB\xBF <!doctype HTML><a href=b.zin>b</a>\nc.zin",
+                 "text/plain",
+                 {"http://h:8000/lists/b.zin"}},
+        ListCase{"OnlyFilesOverHttpWithoutPasswords",
+                 "sub/\n/\nftp://h/a.zin\nfile:///x.zin\nmailto:a@h\nhttp://u:secret@h/a.zin\n"
+                 "https://h/a.zin\n",
+                 "text/plain",
+                 {"https://h/a.zin"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CollectionNames, AreTheDecodedFileNames) {
-    EXPECT_EQ(CollectionName(QUrl("http://h/x/caf%C3%A9%20talk.zin")),
-              QStringLiteral("caf\u00e9 talk.zin"));
+TEST(CollectionNames, AreTheDecodedFileNamesAndThoseSharedSayWhereTheyAre) {
+    EXPECT_EQ(
+        CollectionNames({QUrl("http://h/x/caf%C3%A9%20talk.zin"), QUrl("http://h/a/q.zin"),
+                         QUrl("http://g:81/q.zin?v=2")}),
+        (QStringList{QStringLiteral("caf\u00e9 talk.zin"), QStringLiteral("q.zin  (http://h/a/)"),
+                     QStringLiteral("q.zin  (http://g:81/?v=2)")}));
 }
 
 } // namespace

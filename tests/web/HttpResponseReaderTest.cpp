@@ -78,6 +78,20 @@ INSTANTIATE_TEST_SUITE_P(
                "The answer is compressed (Content-Encoding: gzip); only identity is supported"},
         Answer{"Identity", kOk + "Content-Encoding: Identity\r\nContent-Length: 3\r\n\r\nabc",
                State::Complete, 200, "abc"},
+        // Every copy of a framing header counts, as it does for the parser.
+        Answer{"ChunkedThenGzip",
+               kOk + "Transfer-Encoding: chunked\r\nTransfer-Encoding: gzip\r\n\r\n2\r\nok\r\n",
+               State::Failed, 200, "The answer's Transfer-Encoding chunked, gzip is not supported"},
+        Answer{"IdentityThenGzip",
+               kOk + "Content-Encoding: identity\r\ncontent-encoding: gzip\r\nContent-Length: 2"
+                     "\r\n\r\nok",
+               State::Failed, 200,
+               "The answer is compressed (Content-Encoding: identity, gzip); only identity is "
+               "supported"},
+        Answer{"LengthTwice", kOk + "Content-Length: 2\r\nContent-Length: 2\r\n\r\nok",
+               State::Failed, 0, "Unreadable answer: unexpected content-length header"},
+        Answer{"ChunkSizeOverflow", kChunked + "10000000000000000\r\nok", State::Failed, 200,
+               "Unreadable answer: a chunk's size is too large"},
         Answer{"NoAnswer", "", State::Failed, 0,
                "The server closed the connection without an answer"},
         Answer{"LengthOverLimit", kOk + "Content-Length: 11\r\n\r\n", State::Failed, 200,

@@ -1,6 +1,12 @@
 #include "tools/common/Output.h"
 
+#include <csignal>
+
 namespace zintra {
+
+void ReportClosedPipes() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 bool OutputWritten(std::ostream& out, std::ostream& err, std::string_view tool) {
     if (out.flush()) {

@@ -5,11 +5,11 @@
 #include "core/MessageBar.h"
 #include "tools/common/Output.h"
 #include "tools/zincheck/CommandLine.h"
+#include "tools/zincheck/ScratchFolder.h"
 #include "web/FetchNow.h"
-#include "web/WebFailure.h"
+#include "web/WebAddress.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace zintra {
 namespace {
@@ -26,22 +26,24 @@ private:
 };
 
 // An address is fetched as the program fetches it, into a web folder of a scratch folder that
-// goes with the run.
-std::string Fetched(const std::string& address, const QTemporaryDir& scratch) {
-    const QUrl url(QString::fromStdString(address));
-    const WebFolder folder(scratch.filePath(QStringLiteral("web")));
-    return QFile::encodeName(FetchCopyNow(url, folder)).toStdString();
+// goes as soon as the collection is loaded.
+void LoadAddress(MessageBar& bar, const QString& address) {
+    const QUrl url = ReadAddress(address);
+    const ScratchFolder scratch;
+    const WebFolder folder(scratch.FilePath(QStringLiteral("web")));
+    bar.Load(QFile::encodeName(FetchCopyNow(url, folder)).toStdString());
 }
 
 void Preview(const ZincheckOptions& options, std::ostream& out) {
-    const QTemporaryDir scratch;
-    const bool web = IsWebAddress(QString::fromStdString(options.path));
-    const std::string path = web ? Fetched(options.path, scratch) : options.path;
     BarText view;
     MessageBar bar(view);
     bar.Random().Seed(options.seed.value_or(RandomGenerator::ClockSeed()));
     bar.SetSeparator(options.separator);
-    bar.Load(path);
+    if (const QString path = QString::fromStdString(options.path); ReadsAsAddress(path)) {
+        LoadAddress(bar, path);
+    } else {
+        bar.Load(options.path);
+    }
     if (!options.ticks) {
         const std::size_t leadIn = bar.Buffer(bar.WindowWidth()).size();
         out << std::string_view(bar.MessageText()).substr(leadIn) << '\n';

@@ -1,4 +1,5 @@
 #include "sock/SockUnit.h"
+#include "tools/common/Output.h"
 #include "tools/zincheck/Zincheck.h"
 
 #include <QCoreApplication>
@@ -6,7 +7,9 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    // An http: address is fetched through the socket component, on this program's event loop.
+    zintra::ReportClosedPipes();
+    // An http: or https: address is fetched through the socket component, on this program's
+    // event loop.
     const QCoreApplication application(argc, argv);
     const zintra::SockUnit unit;
     if (!unit.Started()) {
