@@ -11,7 +11,8 @@
 namespace zintra {
 
 // What the copy of a fetched document holds: a feed becomes its collection, with the links of
-// its lines and the time the feed asks to be left alone; anything else is kept as it came.
+// its lines and the time the feed asks to be left alone (its ttl, or its Cache-Control max-age
+// when longer); anything else is kept as it came.
 struct CopyText {
     std::string text;
     std::vector<QUrl> links;

@@ -1,8 +1,8 @@
 #include "web/WebDownload.h"
 
+#include "web/CollectionCheck.h"
 #include "web/FeedCopy.h"
 #include "web/FeedLinks.h"
-#include "web/CollectionCheck.h"
 #include "web/WebAddress.h"
 
 #include <exception>

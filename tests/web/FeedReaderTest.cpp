@@ -2,6 +2,7 @@
 #include "web/FeedReader.h"
 
 #include "web/FeedCollection.h"
+#include "web/FeedCopy.h"
 #include "web/FeedText.h"
 
 #include <gmock/gmock.h>
@@ -210,4 +211,16 @@ TEST(FeedReaderTest, MakesACollectionInFeedOrderWithALinkPerLine) {
                                    "Fetched 2026-12-10 06:30 UTC\n");
     ASSERT_EQ(collection.links.size(), 6u);
     EXPECT_EQ(collection.links[3].toString(), "https://a.example/1");
+}
+
+TEST(FeedReaderTest, AFeedIsLeftAloneForItsTtlOrItsMaxAgeWhicheverIsLonger) {
+    HttpAnswer answer;
+    answer.url = kAddress;
+    answer.body = Rss("<ttl>60</ttl><item><title>A</title></item>");
+    answer.cacheControl = "public, max-age=7200";
+    EXPECT_EQ(CopyTextOf(answer, {}).freshFor, std::chrono::hours(2));
+    answer.cacheControl = "s-maxage=9000, max-age=60";
+    EXPECT_EQ(CopyTextOf(answer, {}).freshFor, std::chrono::hours(1));
+    answer.body = "Title\nEntry\nLast\n";
+    EXPECT_EQ(CopyTextOf(answer, {}).text, answer.body);
 }
