@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSlider>
 #include <optional>
 #include <string>
@@ -114,6 +115,12 @@ void TForm1::FormCreate() {
     Load(lines.Path);
     Timer1->SetEnabled(true);
     FollowCopy(lines.Path);
+}
+
+void TForm1::Load(const std::string& path) {
+    links_.Clear();
+    bar_.Load(path);
+    links_.Load(WebFolder::BesideSettings(settingsPath_()), path);
 }
 
 void TForm1::Timer1Timer() {
@@ -261,6 +268,14 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     } else {
         QWidget::keyPressEvent(event);
     }
+}
+
+void TForm1::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const QPoint at = StaticText1->mapFrom(this, event->position().toPoint());
+        Guard([&] { links_.OpenAt(bar_, *StaticText1, at); });
+    }
+    QWidget::mousePressEvent(event);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

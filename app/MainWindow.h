@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BarLinks.h"
 #include "base/StringList.h"
 #include "core/MessageBar.h"
 #include "core/MessageBarView.h"
@@ -56,7 +57,8 @@ public:
 
     void FormCreate();
     void Stuff(const std::string& path);
-    void Load(const std::string& path) { bar_.Load(path); }
+    // Shows the collection at `path`, with the links kept for it.
+    void Load(const std::string& path);
     // A copy from the web that changed meanwhile is shown once the text starts over.
     void Timer1Timer();
     void ChangeSource1Click();
@@ -80,6 +82,8 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A left click on a story opens it.
+    void mousePressEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -97,6 +101,7 @@ private:
 
     std::function<std::string()> settingsPath_;
     MessageBar bar_;
+    BarLinks links_;
     std::unique_ptr<CopyRefresher> refresher_;
     std::unique_ptr<DownloadWindow> download_;
     bool copyChanged_ = false;

@@ -21,6 +21,10 @@ public:
 
     // `count` characters from position `pos`; a position below 1 counts as 1; cut at the end.
     std::string_view Part(std::int32_t pos, std::int32_t count) const;
+    // Where the character at position `pos` (1 to Length()) begins, in bytes.
+    std::size_t ByteOffset(std::int32_t pos) const {
+        return OffsetOf(static_cast<std::uint32_t>(pos - 1));
+    }
 
     // The character count as the bar holds it; raises ETextTooLong above the signed 32-bit range.
     static std::int32_t CheckedLength(std::uint64_t count);

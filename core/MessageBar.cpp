@@ -4,6 +4,7 @@
 #include "core/CollectionFile.h"
 #include "core/FileExists.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -38,11 +39,15 @@ std::string MessageBar::Buffer(std::int32_t n) const {
 void MessageBar::Load(const std::string& path) {
     view_.SetTimerEnabled(false);
     view_.SetBarText(kLoadingText);
+    shownPos_ = 0;
+    assemblyAt_.reset();
     try {
         // The lead-in comes first and the text is assembled behind it, so no copy is made.
         std::string text = Buffer(windowWidth_);
+        const std::size_t leadIn = text.size();
         if (FileExists(path) && !path.empty()) {
             AppendCollection(path, text);
+            assemblyAt_ = leadIn;
         } else {
             AppendMissingCollection(text);
         }
@@ -71,9 +76,22 @@ void MessageBar::AppendMissingCollection(std::string& text) const {
 
 void MessageBar::SetStrings(LineSource& lines) {
     messageText_ = CharacterText();
+    assemblyAt_.reset();
     std::string text;
     assembly_.SetStrings(lines, text);
     messageText_ = CharacterText(std::move(text));
+    assemblyAt_ = 0;
+}
+
+std::optional<std::int32_t> MessageBar::LineAt(std::int32_t pos) const {
+    if (!assemblyAt_ || pos < 1 || pos > messageText_.Length()) {
+        return std::nullopt;
+    }
+    const std::size_t offset = messageText_.ByteOffset(pos);
+    if (offset < *assemblyAt_) {
+        return std::nullopt;
+    }
+    return assembly_.LineAt(offset - *assemblyAt_);
 }
 
 void MessageBar::Timer1Timer() {
@@ -81,6 +99,7 @@ void MessageBar::Timer1Timer() {
         scrollPos_ = 0;
     }
     const std::string part(messageText_.Part(scrollPos_, windowWidth_));
+    shownPos_ = std::max(scrollPos_, 1);
     // At the largest length the step past the end wraps at once instead of overflowing.
     scrollPos_ = scrollPos_ == std::numeric_limits<std::int32_t>::max() ? 0 : scrollPos_ + 1;
     view_.SetBarText(part);

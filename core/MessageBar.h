@@ -7,7 +7,9 @@
 #include "core/TextAssembly.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zintra {
 
@@ -38,6 +40,18 @@ public:
     std::int32_t GetRandom(std::int32_t a, std::int32_t b) { return assembly_.GetRandom(a, b); }
     const DrawnIndices& UsedIndices() const { return assembly_.UsedIndices(); }
 
+    // The position of the first character the bar shows now; 0 while it shows none of
+    // MessageText ("Loading...").
+    std::int32_t ShownPos() const { return shownPos_; }
+    // The characters the bar shows now, from ShownPos on.
+    std::string_view ShownText() const {
+        return shownPos_ == 0 ? std::string_view() : messageText_.Part(shownPos_, windowWidth_);
+    }
+    // The number of the collection line whose text stands at character position `pos` of
+    // MessageText; none in the lead-in, between entries, past the end, or for a text that is no
+    // collection's.
+    std::optional<std::int32_t> LineAt(std::int32_t pos) const;
+
     const std::string& MessageText() const { return messageText_.Bytes(); }
     std::int32_t MessageLength() const { return messageLength_; }
     std::int32_t ScrollPos() const { return scrollPos_; }
@@ -61,6 +75,9 @@ private:
     CharacterText messageText_;
     std::int32_t messageLength_ = 0;
     std::int32_t scrollPos_ = 0;
+    std::int32_t shownPos_ = 0;
+    // Where the assembled collection begins in MessageText, in bytes; none without one.
+    std::optional<std::size_t> assemblyAt_;
     std::int32_t windowWidth_ = 55;
     std::string padText_ = " ";
     std::string separator_;

@@ -178,10 +178,20 @@ void TextAssembly::Measure(LineSource& lines) {
 
 void TextAssembly::Assemble(LineSource& lines, std::string& text) {
     usedIndices_.Clear();
-    // The plan's memory goes with this call, however it ends.
+    placement_ = Placement();
+    // The plan's memory goes with this call, however it ends; its lengths become the places.
     Plan plan = std::exchange(plan_, Plan());
     const Layout layout = ReadMarkers(plan);
     const std::uint64_t size = AssembledSize(plan, layout);
+    Placement placement{layout.title,
+                        layout.firstEntry,
+                        layout.last,
+                        plan.Length(static_cast<std::size_t>(layout.title)),
+                        size - plan.Length(static_cast<std::size_t>(layout.last)),
+                        size,
+                        layout.divider.size(),
+                        {},
+                        {}};
     if (!layout.fileOrder && layout.firstEntry < layout.last) {
         usedIndices_.DrawAll(random_, layout.firstEntry, layout.last - 1);
     }
@@ -191,15 +201,56 @@ void TextAssembly::Assemble(LineSource& lines, std::string& text) {
         if (plan.wideLengths.empty() && size <= std::numeric_limits<std::uint32_t>::max()) {
             Put(plan.lengths, layout, usedIndices_, plan.fingerprint, lines, text.data() + base,
                 size);
+            placement.places = std::move(plan.lengths);
         } else {
             plan.Widen();
             Put(plan.wideLengths, layout, usedIndices_, plan.fingerprint, lines, text.data() + base,
                 size);
+            placement.widePlaces = std::move(plan.wideLengths);
         }
     } catch (...) {
         text.resize(base);
         throw;
     }
+    placement_ = std::move(placement);
+}
+
+std::optional<std::int32_t> TextAssembly::LineAt(std::uint64_t offset) const {
+    const Placement& at = placement_;
+    if (at.last < 0 || offset >= at.size) {
+        return std::nullopt;
+    }
+    if (offset < at.titleLength) {
+        return at.title;
+    }
+    if (offset >= at.lastAt) {
+        return at.last;
+    }
+    // The entries' places grow in the order they stand: the last one placed at or before the
+    // offset holds it, unless the offset falls in the Divider after it.
+    const std::int32_t count = at.last - at.firstEntry;
+    const auto lineOf = [&](std::int32_t k) {
+        return usedIndices_.Count() == 0 ? at.firstEntry + k : usedIndices_.Number(k);
+    };
+    std::int32_t low = 0;
+    std::int32_t high = count;
+    while (low < high) {
+        const std::int32_t middle = low + (high - low) / 2;
+        if (at.Place(lineOf(middle)) <= offset) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    if (low == 0) {
+        return std::nullopt;
+    }
+    const std::int32_t line = lineOf(low - 1);
+    const std::uint64_t next = low < count ? at.Place(lineOf(low)) : at.lastAt;
+    if (offset >= next - at.dividerSize) {
+        return std::nullopt;
+    }
+    return line;
 }
 
 std::int32_t TextAssembly::GetRandom(std::int32_t a, std::int32_t b) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 namespace zintra {
@@ -35,6 +36,10 @@ public:
 
     const DrawnIndices& UsedIndices() const { return usedIndices_; }
 
+    // The number of the line whose text stands at byte `offset` of the text the last successful
+    // assembly appended; none for the blank after the title, a Divider, or past its end.
+    std::optional<std::int32_t> LineAt(std::uint64_t offset) const;
+
     // What the first reading found: each line's length, held in 32 bits while every one fits.
     // Held in blocks, since their number is not known ahead: growing never copies them.
     struct Plan {
@@ -53,10 +58,31 @@ public:
         void Widen();
     };
 
+    // Where the last assembly put its lines, relative to the start of its text: the title at 0,
+    // each entry at its place (`places`, by line number, once every length has been read), the
+    // last line at lastAt. Entries stand in UsedIndices' order, or in file order when it is empty.
+    struct Placement {
+        std::int32_t title = 0;
+        std::int32_t firstEntry = 0;
+        std::int32_t last = -1;
+        std::uint64_t titleLength = 0;
+        std::uint64_t lastAt = 0;
+        std::uint64_t size = 0;
+        std::uint64_t dividerSize = 0;
+        std::deque<std::uint32_t> places;
+        std::deque<std::uint64_t> widePlaces;
+
+        std::uint64_t Place(std::int32_t line) const {
+            const auto slot = static_cast<std::size_t>(line);
+            return widePlaces.empty() ? places[slot] : widePlaces[slot];
+        }
+    };
+
 private:
     RandomGenerator& random_;
     DrawnIndices usedIndices_;
     Plan plan_;
+    Placement placement_;
 };
 
 } // namespace zintra

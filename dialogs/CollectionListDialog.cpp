@@ -7,6 +7,7 @@
 #include "platform/WindowStyle.h"
 #include "sock/Sock.h"
 #include "web/CollectionList.h"
+#include "web/FeedReader.h"
 #include "web/HttpGet.h"
 #include "web/ListReading.h"
 #include "web/WebAddress.h"
@@ -107,12 +108,16 @@ void TForm5::Button2Click() {
     if (Transferring() || !folder_ || row < 0 || std::size_t(row) >= list_.entries.size()) {
         return;
     }
+    Download(list_.entries[std::size_t(row)]);
+}
+
+void TForm5::Download(const QUrl& url) {
     download_ = std::make_unique<WebDownload>(*get_, *folder_);
     download_->OnDone = [this](const DownloadOutcome& outcome) {
         Guard([&] { Downloaded(outcome); });
     };
     ShowProgress(0);
-    download_->Start(list_.entries[std::size_t(row)]);
+    download_->Start(url);
 }
 
 void TForm5::Button4Click() {
@@ -159,6 +164,11 @@ void TForm5::ListFetched(const HttpAnswer& answer) {
     if (!answer.failure.empty()) {
         EndTransfer();
         throw EWebFailure(answer.failure);
+    }
+    // A feed's address is a collection's.
+    if (folder_ && IsFeed(answer.body, answer.contentType)) {
+        Download(answer.url);
+        return;
     }
     reading_->Start(answer.url, answer.body, answer.contentType);
 }

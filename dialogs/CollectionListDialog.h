@@ -73,6 +73,8 @@ private:
     void ShowNames(const QStringList& names);
     void ListFetched(const HttpAnswer& answer);
     void ListRead(ReadList& read);
+    // Downloads a collection (or a feed) into its copy, which OK then chooses.
+    void Download(const QUrl& url);
     void Downloaded(const DownloadOutcome& outcome);
     void ShowProgress(std::size_t bytes);
     void EndTransfer();

@@ -1,6 +1,9 @@
 #include "web/CopyRefresher.h"
 
 #include "sock/Sock.h"
+#include "web/FeedLinks.h"
+
+#include <algorithm>
 
 namespace zintra {
 
@@ -11,8 +14,11 @@ CopyRefresher::CopyRefresher(WebFolder folder, QObject* parent)
     timer_.setInterval(kInterval);
     connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
     download_->OnDone = [this](const DownloadOutcome& outcome) {
-        if (outcome.failure.empty() && outcome.changed && OnChanged) {
-            OnChanged(outcome.path);
+        if (outcome.failure.empty() && outcome.changed) {
+            TakeInterval(outcome.path);
+            if (OnChanged) {
+                OnChanged(outcome.path);
+            }
         }
     };
 }
@@ -24,7 +30,13 @@ CopyRefresher::~CopyRefresher() {
 }
 
 void CopyRefresher::SetInterval(std::chrono::milliseconds interval) {
+    interval_ = interval;
     timer_.setInterval(interval);
+}
+
+void CopyRefresher::TakeInterval(const QString& path) {
+    timer_.setInterval(
+        std::max<std::chrono::milliseconds>(interval_, FeedLinks(folder_).FreshFor(path)));
 }
 
 void CopyRefresher::Follow(const QString& path) {
@@ -36,6 +48,7 @@ void CopyRefresher::Follow(const QString& path) {
         return;
     }
     url_ = record->url;
+    TakeInterval(path);
     timer_.start();
     Refresh();
 }

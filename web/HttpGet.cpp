@@ -356,6 +356,7 @@ void HttpGet::Succeed() {
     answer.contentType = reader_->Header("Content-Type").value_or("");
     answer.etag = reader_->Header("ETag").value_or("");
     answer.lastModified = reader_->Header("Last-Modified").value_or("");
+    answer.cacheControl = reader_->Header("Cache-Control").value_or("");
     answer.body = reader_->TakeBody();
     Finish(std::move(answer));
 }

@@ -34,6 +34,7 @@ struct HttpAnswer {
     std::string contentType;
     std::string etag;
     std::string lastModified;
+    std::string cacheControl;
 };
 
 // What a GET may take: a connection (look-up, connect, secure handshake) is made within

@@ -1,6 +1,8 @@
 #include "web/WebDownload.h"
 
 #include "web/CollectionCheck.h"
+#include "web/FeedCopy.h"
+#include "web/FeedLinks.h"
 #include "web/WebAddress.h"
 
 #include <exception>
@@ -51,8 +53,12 @@ void WebDownload::Keep(const HttpAnswer& answer) {
     DownloadOutcome outcome{path_, false, answer.failure};
     if (answer.failure.empty() && !answer.notModified) {
         try {
-            CheckCollection(answer.url, answer.body, answer.contentType);
-            outcome.changed = folder_.Keep({url_, answer.etag, answer.lastModified}, answer.body);
+            // A feed is kept as its collection, with the links of its lines beside it.
+            const CopyText copy = CopyTextOf(answer, QDateTime::currentDateTime());
+            CheckCollection(answer.url, copy.text,
+                            copy.links.empty() ? answer.contentType : std::string());
+            outcome.changed = folder_.Keep({url_, answer.etag, answer.lastModified}, copy.text);
+            FeedLinks(folder_).Keep(path_, copy.text, copy.links, copy.freshFor);
         } catch (const std::exception& failure) {
             outcome.failure = AddressText(url_) + " - " + failure.what();
         }

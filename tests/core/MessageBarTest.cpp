@@ -168,3 +168,49 @@ TEST_F(MessageBarTest, TicksOverAnEmptyTextShowAnEmptyBar) {
 }
 
 } // namespace
+
+// Which line stands at every position, worked out from the lines and the order they were drawn
+// in, against what the bar says; the Divider and the title's blank belong to no line.
+TEST_F(MessageBarTest, TellsTheLineAtEveryPosition) {
+    const std::vector<std::string> lines = {
+        "@@*DIV \xE2\x80\xA2 ", "Title", "\xC3\xA9t\xC3\xA9", "b", "longer entry",
+        "\xE2\x82\xAC!",        "Last"};
+    for (const bool fileOrder : {false, true}) {
+        std::string file;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            file += lines[i] + "\n" + (i == 0 && fileOrder ? "@@*NORANDOM\n" : "");
+        }
+        bar.Load(folder.Write("lines.zin", file));
+        const std::int32_t shift = fileOrder ? 1 : 0;
+        std::vector<std::optional<std::int32_t>> expected(55, std::nullopt);
+        const auto add = [&](std::size_t line, std::string_view after) {
+            expected.insert(expected.end(), CharacterText(lines[line]).Length(),
+                            static_cast<std::int32_t>(line) + shift);
+            expected.insert(expected.end(), CharacterText(std::string(after)).Length(),
+                            std::nullopt);
+        };
+        add(1, " ");
+        for (std::int32_t k = 0; k < 4; ++k) {
+            add(fileOrder ? 2 + k : bar.UsedIndices().Number(k), " \xE2\x80\xA2 ");
+        }
+        add(6, "");
+        ASSERT_EQ(static_cast<std::int32_t>(expected.size()), bar.MessageLength());
+        EXPECT_EQ(bar.LineAt(0), std::nullopt);
+        EXPECT_EQ(bar.LineAt(bar.MessageLength() + 1), std::nullopt);
+        for (std::int32_t pos = 1; pos <= bar.MessageLength(); ++pos) {
+            EXPECT_EQ(bar.LineAt(pos), expected[static_cast<std::size_t>(pos - 1)]) << pos;
+        }
+    }
+}
+
+TEST_F(MessageBarTest, KnowsWhatItShows) {
+    bar.Load(folder.Write("shown.zin", "Title\nEntry\nLast\n"));
+    EXPECT_EQ(bar.ShownPos(), 0);
+    Ticks(3);
+    EXPECT_EQ(bar.ShownPos(), 2);
+    EXPECT_EQ(bar.ShownText(), std::string(54, ' ') + "T");
+    bar.Load(folder.Path("missing.zin"));
+    EXPECT_EQ(bar.ShownPos(), 0);
+    Ticks(60);
+    EXPECT_EQ(bar.LineAt(56), std::nullopt);
+}
