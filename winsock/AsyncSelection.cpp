@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <utility>
 
 namespace zintra {
@@ -30,6 +31,11 @@ std::atomic<std::uint32_t> generations{0};
 // After a failed accept the waiting connection is still there; the listener asks again after
 // this pause instead of at once, so running out of descriptors costs no CPU.
 constexpr std::chrono::milliseconds AcceptRetryPause(100);
+
+ino_t IdentityOf(TSocket s) {
+    struct stat identity {};
+    return ::fstat(s, &identity) == 0 ? identity.st_ino : 0;
+}
 
 SocketState StateOf(TSocket s, bool accepted) {
     int type = 0;
@@ -65,8 +71,24 @@ AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s
                                QObject* target, unsigned msg, long mask,
                                QueuedMessage::Count queued)
     : lock_(lock), readAhead_(readAhead), s_(s), target_(target), msg_(msg), mask_(mask),
-      queued_(std::move(queued)), state_(StateOf(s, accepted)), generation_(++generations) {
+      queued_(std::move(queued)), identity_(IdentityOf(s)), state_(StateOf(s, accepted)),
+      generation_(++generations) {
     moveToThread(target->thread());
+    Begin();
+}
+
+bool AsyncSelection::Reselect(QObject* target, unsigned msg, long mask) {
+    if (ended_ || target != target_ || msg != msg_ || IdentityOf(s_) != identity_) {
+        return false;
+    }
+    mask_ = mask;
+    readHeld_ = false;
+    Begin();
+    RefreshSoon();
+    return true;
+}
+
+void AsyncSelection::Begin() {
     // A new selection of a connected socket reports that it can send.
     writeWanted_ = state_ == SocketState::Connected || state_ == SocketState::Datagram;
     // Bytes read ahead under an earlier selection are where the readiness set cannot see them.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <sys/types.h>
 #include <vector>
 
 class QTimer;
@@ -55,6 +56,11 @@ public:
 
     const QueuedMessage::Count& Queued() const { return queued_; }
 
+    // A new mask for the same socket and window, as a new selection would have it, on the same
+    // registration: holding and resuming reading costs no new selection. False when the
+    // selection cannot take it (another window, or a socket that took the number since).
+    bool Reselect(QObject* target, unsigned msg, long mask);
+
     void Received(bool filled);
     void Accepted(bool failed);
     void SendWouldBlock();
@@ -75,6 +81,8 @@ public:
     void Ready(std::uint32_t events);
 
 private:
+    // What a selection begins with: FD_WRITE owed to a connection, FD_READ for bytes held.
+    void Begin();
     bool OnOwnThread() const { return QThread::currentThread() == thread(); }
     bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
 
@@ -119,8 +127,9 @@ private:
     const TSocket s_;
     const QPointer<QObject> target_;
     const unsigned msg_;
-    const long mask_;
+    long mask_;
     const QueuedMessage::Count queued_;
+    const ino_t identity_;
     SocketState state_;
     bool readHeld_ = false;     // FD_READ or FD_ACCEPT sent and not yet re-enabled
     bool lastFillFull_ = false; // the read-ahead took a whole chunk: more may wait

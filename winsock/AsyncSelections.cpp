@@ -11,6 +11,9 @@ int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask)
     std::lock_guard guard(lock_);
     AsyncSelection* previous = nullptr;
     if (const auto it = selections_.find(s); it != selections_.end()) {
+        if (mask != 0 && it->second->Reselect(target, msg, mask)) {
+            return 0;
+        }
         previous = it->second;
         selections_.erase(it);
     }

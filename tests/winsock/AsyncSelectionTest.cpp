@@ -428,9 +428,11 @@ TEST_F(AsyncSelect, ANumberTakenAgainReadsNothingOfTheOldSocket) {
 }
 
 // A socket closed on another thread while a duplicate of it stays open leaves the readiness
-// set: the set would otherwise go on reporting the duplicate's events to nobody.
+// set, which another selection keeps: the set would otherwise go on reporting the duplicate's
+// events to nobody.
 TEST_F(AsyncSelect, ASocketClosedElsewhereLeavesTheSetThoughADuplicateStays) {
-    TcpPair pair = MakeTcpPair();
+    TcpPair other = MakeTcpPair(), pair = MakeTcpPair();
+    Select(other.server.Get(), FD_READ);
     const TSocket s = pair.server.Release();
     Select(s, FD_READ);
     const Fd duplicate(::dup(s));
