@@ -21,7 +21,7 @@ namespace {
 // and how many bytes it reads for one connection: a bulk stream then takes no more of a pass
 // than a few round trips do. A listener takes every connection that waits.
 constexpr int SendBurst = 16;
-constexpr std::size_t PassBytes = 2 * ReadAhead::ChunkSize;
+constexpr std::size_t PassBytes = 4 * ReadAhead::ChunkSize;
 
 // What shows that a connection has ended.
 constexpr std::uint32_t EndEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
