@@ -7,12 +7,12 @@ Usage: feed_e2e.py ZINTRA_BINARY SAMPLES_FOLDER
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dropping import Dropped  # noqa: E402
 from virtual_display import VirtualDisplay  # noqa: E402
 from zintra_e2e import (Failure, FolderServer, Zintra, expected_settings,  # noqa: E402
                         wait_for)
@@ -39,23 +39,6 @@ def click_bar_for(z, seconds, opened):
         time.sleep(0.2)
 
 
-def drop_address(z, url, dropped):
-    """Drags `url` from a drag source onto the bar; the source stays until `dropped` holds, since
-    the bar asks it for the address after the drop."""
-    source = subprocess.Popen([os.environ["ZINTRA_DRAG_SOURCE"], url], env=z.env)
-    try:
-        window = z.window("Drag Source")
-        z.xdotool("mousemove", "--window", window, "80", "40", "mousedown", "1")
-        for x, target in [(90, window), (100, window), (30, z.main), (40, z.main)]:
-            z.xdotool("mousemove", "--window", target, str(x), "9")
-            time.sleep(0.05)
-        z.xdotool("mouseup", "1")
-        wait_for("the drop", dropped)
-    finally:
-        source.kill()
-        source.wait()
-
-
 def run(z, site, opened):
     # The collection file the program starts with has no links: its text takes no click.
     click_bar_for(z, 8, opened)
@@ -65,8 +48,8 @@ def run(z, site, opened):
         with open(os.path.join(site, "feed.xml"), "w") as feed:
             feed.write(FEED % {"base": server.url(""), "story": STORY})
         copy = server.copy(z, "feed.xml%")
-        drop_address(z, server.url("/feed.xml"),
-                     lambda: z.settings_text() == expected_settings(b"110", copy))
+        with Dropped(z, server.url("/feed.xml")):
+            wait_for("the drop", lambda: z.settings_text() == expected_settings(b"110", copy))
         with open(copy, encoding="utf-8") as kept:
             lines = kept.read().splitlines()
         assert lines[1:4] == ["@@*NORANDOM", "E2E news:", STORY.strip()], lines
