@@ -7,13 +7,10 @@
 
 namespace zintra {
 
-int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
+void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
     std::lock_guard guard(lock_);
     AsyncSelection* previous = nullptr;
     if (const auto it = selections_.find(s); it != selections_.end()) {
-        if (mask != 0 && it->second->Reselect(target, msg, mask)) {
-            return 0;
-        }
         previous = it->second;
         selections_.erase(it);
     }
@@ -24,17 +21,13 @@ int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask)
         previous->End();
     }
     if (mask == 0) {
-        return 0;
+        return;
     }
     // Notifications the previous selection posted still count: none overtakes them.
     auto* selection = new AsyncSelection(lock_, readAhead_, s, FromAccept(s), target, msg, mask,
                                          std::move(queued));
-    if (const int error = selection->Start(); error != 0) {
-        selection->End();
-        return error;
-    }
     selections_.emplace(s, selection);
-    return 0;
+    selection->RefreshSoon();
 }
 
 void AsyncSelections::End(TSocket s) {

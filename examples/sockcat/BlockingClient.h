@@ -19,7 +19,6 @@ public:
 private:
     void CopyStream();
     void Send(const std::string& bytes);
-    bool PeerClosed();
     void ExchangeDatagrams();
 
     TSock sock_{nullptr};

@@ -3,7 +3,6 @@
 #include "examples/sockecho/EchoOptions.h"
 #include "sock/SockTypes.h"
 
-#include <QTimer>
 #include <memory>
 #include <mutex>
 
@@ -25,14 +24,9 @@ public:
 
 private:
     void Report(TSocketInfo kind, const std::string& text);
-    void ServeBlocking(TSock* sock);
-    // A connection has ended, on any thread: once the server is quiet for a moment, what the
-    // connections held goes back to the system.
-    void ConnectionEnded();
+    static void ServeBlocking(TSock* sock);
 
     bool quiet_;
-    bool verbose_;
-    QTimer quietMoment_;
     std::mutex output_;
     std::unique_ptr<TSock> listener_;
 };
