@@ -14,7 +14,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dropping import Dropped  # noqa: E402
 from virtual_display import VirtualDisplay  # noqa: E402
-from zintra_e2e import (Failure, FolderServer, Zintra, expected_settings,  # noqa: E402
+from zintra_e2e import (FolderServer, Zintra, expected_settings, outcome,  # noqa: E402
                         wait_for)
 
 # One story whose headline fills most of a pass of the bar, so that a click on the bar's
@@ -79,18 +79,11 @@ def main():
         with open(os.path.join(program, "config.ini"), "wb") as settings:
             settings.write(expected_settings(b"110", quotes))
         with VirtualDisplay() as display:
-            z = None
+            z = Zintra(binary, display, program)
             try:
-                z = Zintra(binary, display, program)
-                run(z, site, opened)
-            except (Failure, AssertionError) as failure:
-                print("FAILED:", failure, file=sys.stderr)
-                return 1
+                return outcome(lambda: run(z, site, opened))
             finally:
-                if z is not None:
-                    z.kill()
-    print("passed")
-    return 0
+                z.kill()
 
 
 if __name__ == "__main__":

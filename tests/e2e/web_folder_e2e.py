@@ -16,7 +16,8 @@ import time
 
 from dropping import Dropped
 from virtual_display import VirtualDisplay
-from zintra_e2e import DEADLINE, Failure, FolderServer, Zintra, expected_settings, wait_for
+from zintra_e2e import (DEADLINE, Failure, FolderServer, Zintra, expected_settings, outcome,
+                        wait_for)
 
 GOOD = b"Good title\nfirst entry\nsecond entry\nLast line\n"
 PORTAL = b"<!DOCTYPE html>\n<html><head><title>Sign in</title></head><body>Wi-Fi</body></html>\n"
@@ -153,13 +154,7 @@ def main():
     binary, samples, case = sys.argv[1:4]
     with tempfile.TemporaryDirectory() as folder, VirtualDisplay() as display:
         shutil.copy(os.path.join(samples, "proverbs.zin"), os.path.join(folder, "quotes.zin"))
-        try:
-            CASES[case](binary, folder, display)
-        except (Failure, AssertionError) as failure:
-            print("FAILED:", failure, file=sys.stderr)
-            return 1
-    print("passed")
-    return 0
+        return outcome(lambda: CASES[case](binary, folder, display))
 
 
 if __name__ == "__main__":

@@ -34,6 +34,17 @@ def wait_for(what, condition, deadline=DEADLINE):
     raise Failure("timed out waiting for " + what)
 
 
+def outcome(run):
+    """Runs a case: prints what a failure says, or "passed", and gives the exit status."""
+    try:
+        run()
+    except (Failure, AssertionError) as failure:
+        print("FAILED:", failure, file=sys.stderr)
+        return 1
+    print("passed")
+    return 0
+
+
 class Zintra:
     """A copy of the program in a folder of its own, running on `display`."""
 

@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 from virtual_display import VirtualDisplay
-from zintra_e2e import NOBODY, Failure, Zintra, expected_settings, wait_for
+from zintra_e2e import NOBODY, Zintra, expected_settings, outcome, wait_for
 
 
 def install(debs, root):
@@ -76,16 +76,14 @@ def main():
         os.environ["HOME"] = home
         os.environ.pop("XDG_CONFIG_HOME", None)
         settings = os.path.join(home, ".config/zintra/config.ini")
-        try:
-            program = os.path.join(root, "usr/bin/zintra")
+        program = os.path.join(root, "usr/bin/zintra")
+
+        def run():
             choose_sample(program, os.path.dirname(program), root, user, settings)
             assert os.stat(os.path.dirname(settings)).st_mode & 0o777 == 0o700, "folder mode"
             choose_sample(program, portable, root, user, os.path.join(portable, "config.ini"))
-        except (Failure, AssertionError) as failure:
-            print("FAILED:", failure, file=sys.stderr)
-            return 1
-    print("passed")
-    return 0
+
+        return outcome(run)
 
 
 if __name__ == "__main__":
