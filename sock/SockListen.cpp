@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
+#include <system_error>
 
 namespace zintra {
 
@@ -143,9 +144,20 @@ void TSock::AcceptConnection() {
     }
 }
 
+// A connection no thread can serve ends at once, saying why; the listener goes on accepting.
 void TSock::ServeOnAcceptThread(TSock* newSock) {
-    acceptThreads_.push_back(std::make_unique<TSockThread>());
-    acceptThreads_.back()->Start(this, newSock);
+    auto thread = std::make_unique<TSockThread>();
+    try {
+        thread->Start(this, newSock);
+    } catch (const std::system_error& failure) {
+        const Lifetime::Watch alive = lifetime_.Observe();
+        delete newSock;
+        if (alive.Alive()) {
+            DoInfo(siError, "Accept Thread Not Started (" + failure.code().message() + ")");
+        }
+        return;
+    }
+    acceptThreads_.push_back(std::move(thread));
 }
 
 // The components served on accept threads are destroyed only once no thread uses them. A handler

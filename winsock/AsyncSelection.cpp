@@ -8,15 +8,20 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <utility>
 
 namespace zintra {
 
 namespace {
 
-// How many notifications one readiness pass sends at once for a socket before it posts the rest.
+// How many notifications one readiness pass sends at once for a socket before it posts the rest,
+// and how many bytes it reads for one connection: a bulk stream then takes no more of a pass
+// than a few round trips do. A listener takes every connection that waits.
 constexpr int SendBurst = 16;
+constexpr std::size_t PassBytes = 4 * ReadAhead::ChunkSize;
 
 // What shows that a connection has ended.
 constexpr std::uint32_t EndEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
@@ -26,6 +31,11 @@ std::atomic<std::uint32_t> generations{0};
 // After a failed accept the waiting connection is still there; the listener asks again after
 // this pause instead of at once, so running out of descriptors costs no CPU.
 constexpr std::chrono::milliseconds AcceptRetryPause(100);
+
+ino_t IdentityOf(TSocket s) {
+    struct stat identity {};
+    return ::fstat(s, &identity) == 0 ? identity.st_ino : 0;
+}
 
 SocketState StateOf(TSocket s, bool accepted) {
     int type = 0;
@@ -61,8 +71,24 @@ AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s
                                QObject* target, unsigned msg, long mask,
                                QueuedMessage::Count queued)
     : lock_(lock), readAhead_(readAhead), s_(s), target_(target), msg_(msg), mask_(mask),
-      queued_(std::move(queued)), state_(StateOf(s, accepted)), generation_(++generations) {
+      queued_(std::move(queued)), identity_(IdentityOf(s)), state_(StateOf(s, accepted)),
+      generation_(++generations) {
     moveToThread(target->thread());
+    Begin();
+}
+
+bool AsyncSelection::Reselect(QObject* target, unsigned msg, long mask) {
+    if (ended_ || target != target_ || msg != msg_ || IdentityOf(s_) != identity_) {
+        return false;
+    }
+    mask_ = mask;
+    readHeld_ = false;
+    Begin();
+    RefreshSoon();
+    return true;
+}
+
+void AsyncSelection::Begin() {
     // A new selection of a connected socket reports that it can send.
     writeWanted_ = state_ == SocketState::Connected || state_ == SocketState::Datagram;
     // Bytes read ahead under an earlier selection are where the readiness set cannot see them.
@@ -90,7 +116,8 @@ void AsyncSelection::Received(bool filled) {
         // reading on saves a round through the event loop. Past the burst, and anywhere
         // else, the readiness set takes over again.
         const bool full = std::exchange(lastFillFull_, false) || filled;
-        if (full && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst) {
+        if (full && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst &&
+            readInPass_ < PassBytes) {
             readHeld_ = false;
             ConnectionReadable();
             if (readHeld_) {
@@ -105,7 +132,7 @@ void AsyncSelection::Received(bool filled) {
 void AsyncSelection::Accepted(bool failed) {
     readHeld_ = false;
     acceptPaused_ = failed;
-    if (!failed && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst && !ended_) {
+    if (!failed && sendingAtOnce_ && OnOwnThread() && !ended_) {
         AcceptOn();
         if (readHeld_) {
             return;
@@ -145,6 +172,11 @@ void AsyncSelection::End() {
         Queue(lParam);
     }
     if (!OnOwnThread()) {
+        // Out of the set here, before the socket closes: a duplicate of its descriptor would
+        // keep it reported to a selection that no longer answers.
+        if (readySet_) {
+            readySet_->Leave(s_);
+        }
         deleteLater();
         return;
     }
@@ -155,6 +187,14 @@ void AsyncSelection::End() {
     } else {
         delete this;
     }
+}
+
+int AsyncSelection::Start() {
+    if (!OnOwnThread()) {
+        RefreshSoon();
+        return 0;
+    }
+    return Watch(/*lazy=*/true);
 }
 
 void AsyncSelection::RefreshSoon() {
@@ -172,7 +212,7 @@ void AsyncSelection::RefreshSoon() {
 }
 
 std::uint32_t AsyncSelection::Wanted() const {
-    bool read = false, write = false, end = false;
+    bool read = false, write = false, end = false, closeEnd = false;
     switch (state_) {
     case SocketState::Idle:
         break;
@@ -183,9 +223,11 @@ std::uint32_t AsyncSelection::Wanted() const {
         read = Watches(FD_ACCEPT) && !readHeld_ && !acceptPaused_;
         break;
     case SocketState::Connected:
-        read = Watches(FD_READ) && !readHeld_ && !peerClosed_;
-        // Without FD_READ the application is not reading; it still hears of the end at once.
-        end = !Watches(FD_READ) && Watches(FD_CLOSE) && !peerClosed_;
+        read = Watches(FD_READ) && !readHeld_ && peerEnd_ != PeerEnd::Told;
+        // Without FD_READ the application is not reading; it still hears of a reset at once.
+        end = !Watches(FD_READ) && Watches(FD_CLOSE);
+        closeEnd = end && peerEnd_ == PeerEnd::Open;
+        end = end && (peerEnd_ == PeerEnd::Open || peerEnd_ == PeerEnd::Unread);
         write = Watches(FD_WRITE) && writeWanted_;
         break;
     case SocketState::Datagram:
@@ -194,20 +236,41 @@ std::uint32_t AsyncSelection::Wanted() const {
         break;
     }
     return (read ? ReadySet::ReadEvents : 0) | (write ? std::uint32_t(EPOLLOUT) : 0) |
-           (end ? std::uint32_t(EPOLLRDHUP) : 0);
+           (end ? std::uint32_t(EPOLLERR) : 0) | (closeEnd ? std::uint32_t(EPOLLRDHUP) : 0);
 }
 
-void AsyncSelection::Refresh(bool lazy) {
+int AsyncSelection::Watch(bool lazy) {
     if (!readySet_) {
         if (ended_) {
-            return;
+            return 0;
         }
-        readySet_ = &ReadySet::Join();
+        readySet_ = ReadySet::Join();
+        if (!readySet_) {
+            return errno;
+        }
     }
-    readySet_->Watch(s_, this, generation_, Wanted(), lazy);
+    if (!readySet_->Watch(s_, this, generation_, Wanted(), lazy)) {
+        return errno;
+    }
     if (acceptPaused_ && !ended_) {
         RetryAcceptLater();
     }
+    return 0;
+}
+
+// A socket the system will not watch is told so once, by the event it waits for, and is
+// watched for nothing more.
+void AsyncSelection::Refresh(bool lazy) {
+    const int error = Watch(lazy);
+    if (error == 0 || ended_) {
+        return;
+    }
+    const SocketState state = std::exchange(state_, SocketState::Idle);
+    const int event = state == SocketState::Connecting  ? FD_CONNECT
+                      : state == SocketState::Listening ? FD_ACCEPT
+                                                        : FD_CLOSE;
+    Post(event, WinSockErrorFromErrno(error));
+    Watch(/*lazy=*/false);
 }
 
 void AsyncSelection::RetryAcceptLater() {
@@ -232,6 +295,7 @@ void AsyncSelection::Ready(std::uint32_t events) {
     }
     inCallback_ = true;
     sendingAtOnce_ = true;
+    readInPass_ = 0;
     // FD_WRITE first: it goes before the FD_CLOSE that reading may find.
     const std::uint32_t wanted = Wanted();
     if ((wanted & EPOLLOUT) && (events & (EPOLLOUT | EPOLLHUP | EPOLLERR))) {
@@ -239,8 +303,8 @@ void AsyncSelection::Ready(std::uint32_t events) {
     }
     if ((wanted & EPOLLIN) && (events & (EPOLLIN | EndEvents))) {
         ReadReady();
-    } else if ((wanted & EPOLLRDHUP) && (events & EndEvents)) {
-        ConnectionEnded();
+    } else if ((wanted & EPOLLERR) && (events & EndEvents)) {
+        ConnectionEnded(events);
     }
     // What shows unwanted, or stays shown for good, is no longer watched for: nothing spins.
     Refresh(/*lazy=*/!(events & ~wanted) && !(events & EndEvents));
@@ -253,7 +317,8 @@ void AsyncSelection::SendDue(std::unique_lock<std::mutex>& guard) {
         const std::uint32_t lParam = due_.front();
         due_.erase(due_.begin());
         // A target moved to another thread since it was selected hears through its queue.
-        if (sentInPass_ == SendBurst || *queued_ > 0 || !target_ || target_->thread() != thread()) {
+        const bool burstSpent = sentInPass_ >= SendBurst && state_ != SocketState::Listening;
+        if (burstSpent || *queued_ > 0 || !target_ || target_->thread() != thread()) {
             Queue(lParam);
             continue;
         }
@@ -294,6 +359,7 @@ void AsyncSelection::ConnectionReadable() {
     const int error = errno;
     if (n > 0) {
         readHeld_ = true;
+        readInPass_ += std::size_t(n);
         lastFillFull_ = std::size_t(n) >= ReadAhead::ChunkSize;
         Post(FD_READ, 0);
     } else if (n == 0 || (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)) {
@@ -302,7 +368,7 @@ void AsyncSelection::ConnectionReadable() {
 }
 
 void AsyncSelection::PeerGone(int error) {
-    peerClosed_ = true;
+    peerEnd_ = PeerEnd::Told;
     if (writeWanted_) {
         writeWanted_ = false;
         Post(FD_WRITE, 0);
@@ -310,11 +376,21 @@ void AsyncSelection::PeerGone(int error) {
     Post(FD_CLOSE, error == 0 ? 0 : WinSockErrorFromErrno(error));
 }
 
-void AsyncSelection::ConnectionEnded() {
+void AsyncSelection::ConnectionEnded(std::uint32_t events) {
     int error = 0;
     socklen_t length = sizeof error;
     ::getsockopt(s_, SOL_SOCKET, SO_ERROR, &error, &length);
-    PeerGone(error);
+    if (error != 0 || !BytesUnread()) {
+        PeerGone(error);
+        return;
+    }
+    // The close waits behind the bytes until reading goes on; a hang-up stays shown for good.
+    peerEnd_ = events & EPOLLHUP ? PeerEnd::Shut : PeerEnd::Unread;
+}
+
+bool AsyncSelection::BytesUnread() {
+    int waiting = 0;
+    return readAhead_.Held(s_) > 0 || (::ioctl(s_, FIONREAD, &waiting) == 0 && waiting > 0);
 }
 
 void AsyncSelection::WriteReady() {

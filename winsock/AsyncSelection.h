@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <sys/types.h>
 #include <vector>
 
 class QTimer;
@@ -55,6 +56,11 @@ public:
 
     const QueuedMessage::Count& Queued() const { return queued_; }
 
+    // A new mask for the same socket and window, as a new selection would have it, on the same
+    // registration: holding and resuming reading costs no new selection. False when the
+    // selection cannot take it (another window, or a socket that took the number since).
+    bool Reselect(QObject* target, unsigned msg, long mask);
+
     void Received(bool filled);
     void Accepted(bool failed);
     void SendWouldBlock();
@@ -65,6 +71,9 @@ public:
     // the target, as posted ones do.
     void End();
 
+    // Starts watching the socket: at once on the target's thread, where a failure is returned
+    // (an errno value), or soon on it.
+    int Start();
     // Brings what the readiness set watches for in line with the state, on the target's thread.
     void RefreshSoon();
 
@@ -72,12 +81,16 @@ public:
     void Ready(std::uint32_t events);
 
 private:
+    // What a selection begins with: FD_WRITE owed to a connection, FD_READ for bytes held.
+    void Begin();
     bool OnOwnThread() const { return QThread::currentThread() == thread(); }
     bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
 
     // What the socket is watched for as it stands: epoll events.
     std::uint32_t Wanted() const;
-    // lazy: a read interest no longer wanted may stay until it next shows.
+    // lazy: a read interest no longer wanted may stay until it next shows. Watch returns what
+    // the system refused (an errno value); Refresh reports it.
+    int Watch(bool lazy);
     void Refresh(bool lazy = true);
     void RetryAcceptLater();
 
@@ -92,8 +105,11 @@ private:
     // Data comes before the close behind it: FD_CLOSE only once nothing is left to read, and
     // after the FD_WRITE still owed, which WinSock posts first.
     void ConnectionReadable();
-    // A connection whose application does not read, but wants to hear of its end, ended.
-    void ConnectionEnded();
+    // A connection whose application does not read, but wants to hear of its end, showed it
+    // (epoll events). A reset is told at once; an orderly close only once nothing before it
+    // is left to read.
+    void ConnectionEnded(std::uint32_t events);
+    bool BytesUnread();
     // The peer closed (error 0) or the connection failed (errno): FD_CLOSE, after the owed
     // FD_WRITE.
     void PeerGone(int error);
@@ -111,18 +127,24 @@ private:
     const TSocket s_;
     const QPointer<QObject> target_;
     const unsigned msg_;
-    const long mask_;
+    long mask_;
     const QueuedMessage::Count queued_;
+    const ino_t identity_;
     SocketState state_;
     bool readHeld_ = false;     // FD_READ or FD_ACCEPT sent and not yet re-enabled
     bool lastFillFull_ = false; // the read-ahead took a whole chunk: more may wait
-    bool peerClosed_ = false;   // FD_CLOSE sent: nothing more comes from the peer
+    // How far the peer's end has been heard: FD_CLOSE sent, or an orderly close seen while
+    // reading is held, with bytes before it still unread; then only a reset is watched for,
+    // or nothing once both directions are shut.
+    enum class PeerEnd { Open, Unread, Shut, Told };
+    PeerEnd peerEnd_ = PeerEnd::Open;
     bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
     bool acceptPaused_ = false; // a failed accept waits before the listener asks again
     bool ended_ = false;
     bool inCallback_ = false;    // in a readiness pass: ending defers the deletion
     bool sendingAtOnce_ = false; // that pass sends what becomes due
     int sentInPass_ = 0;
+    std::size_t readInPass_ = 0;
     std::vector<std::uint32_t> due_;
     const std::uint32_t generation_;
     ReadySet* readySet_ = nullptr;

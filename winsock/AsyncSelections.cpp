@@ -7,10 +7,13 @@
 
 namespace zintra {
 
-void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
+int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask) {
     std::lock_guard guard(lock_);
     AsyncSelection* previous = nullptr;
     if (const auto it = selections_.find(s); it != selections_.end()) {
+        if (mask != 0 && it->second->Reselect(target, msg, mask)) {
+            return 0;
+        }
         previous = it->second;
         selections_.erase(it);
     }
@@ -21,13 +24,17 @@ void AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask
         previous->End();
     }
     if (mask == 0) {
-        return;
+        return 0;
     }
     // Notifications the previous selection posted still count: none overtakes them.
     auto* selection = new AsyncSelection(lock_, readAhead_, s, FromAccept(s), target, msg, mask,
                                          std::move(queued));
+    if (const int error = selection->Start(); error != 0) {
+        selection->End();
+        return error;
+    }
     selections_.emplace(s, selection);
-    selection->RefreshSoon();
+    return 0;
 }
 
 void AsyncSelections::End(TSocket s) {

@@ -26,8 +26,9 @@ public:
     AsyncSelections(const AsyncSelections&) = delete;
     AsyncSelections& operator=(const AsyncSelections&) = delete;
 
-    // Replaces the selection of s; mask 0 only ends it.
-    void Select(TSocket s, QObject* target, unsigned msg, long mask);
+    // Replaces the selection of s; mask 0 only ends it. An errno value when the readiness set
+    // of the caller's thread, the target's, cannot watch s; the selection is then ended.
+    int Select(TSocket s, QObject* target, unsigned msg, long mask);
     // s was closed, or is about to be: its notifications end.
     void End(TSocket s);
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <climits>
 #include <poll.h>
+#include <sys/socket.h>
 #include <vector>
 
 namespace zintra {
@@ -133,12 +134,19 @@ int PosixWinSock::WSAAsyncSelect(TSocket s, QObject* target, unsigned msg, long 
         return Fail(WSAEINVAL);
     }
     if (mask != 0) {
+        int type = 0;
+        socklen_t length = sizeof type;
+        if (::getsockopt(s, SOL_SOCKET, SO_TYPE, &type, &length) != 0) {
+            return FailFromErrno();
+        }
         std::uint32_t nonBlocking = 1;
         if (ioctlsocket(s, WsFionbio, &nonBlocking) != 0) {
             return SOCKET_ERROR;
         }
     }
-    selections_.Select(s, target, msg, mask);
+    if (const int error = selections_.Select(s, target, msg, mask); error != 0) {
+        return Fail(WinSockErrorFromErrno(error));
+    }
     return 0;
 }
 

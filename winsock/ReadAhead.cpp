@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 namespace zintra {
 
@@ -18,15 +19,17 @@ long ReadAhead::Fill(TSocket s) {
     } while (result < 0 && errno == EINTR);
     const int error = errno;
     const std::size_t count = std::size_t(std::max<ssize_t>(result, 0));
+    struct stat identity {};
+    ::fstat(s, &identity);
     std::lock_guard guard(lock_);
-    Store store{std::move(bytes), 0, count, true};
+    Store store{std::move(bytes), 0, count, true, identity.st_ino};
     // A short read keeps only what it holds: a connection whose bytes wait unread keeps at
     // most four times their size.
     if (count > 0 && count < ChunkSize / 4) {
         Chunk fitted = std::make_unique_for_overwrite<char[]>(count);
         std::memcpy(fitted.get(), store.bytes.get(), count);
         Release(store);
-        store = Store{std::move(fitted), 0, count, false};
+        store = Store{std::move(fitted), 0, count, false, identity.st_ino};
     }
     if (count > 0) {
         stores_[s] = std::move(store);
@@ -39,26 +42,39 @@ long ReadAhead::Fill(TSocket s) {
 
 int ReadAhead::Take(TSocket s, char* buf, int len, bool peek) {
     std::lock_guard guard(lock_);
-    const auto it = stores_.find(s);
-    if (it == stores_.end()) {
+    Store* store = Find(s);
+    if (!store) {
         return -1;
     }
-    Store& store = it->second;
-    const std::size_t count = std::min(std::size_t(std::max(len, 0)), store.end - store.begin);
+    const std::size_t count = std::min(std::size_t(std::max(len, 0)), store->end - store->begin);
     if (count > 0) {
-        std::memcpy(buf, store.bytes.get() + store.begin, count);
+        std::memcpy(buf, store->bytes.get() + store->begin, count);
     }
-    if (!peek && (store.begin += count) == store.end) {
-        Release(store);
-        stores_.erase(it);
+    if (!peek && (store->begin += count) == store->end) {
+        Release(*store);
+        stores_.erase(s);
     }
     return int(count);
 }
 
 std::size_t ReadAhead::Held(TSocket s) {
     std::lock_guard guard(lock_);
+    const Store* store = Find(s);
+    return store ? store->end - store->begin : 0;
+}
+
+ReadAhead::Store* ReadAhead::Find(TSocket s) {
     const auto it = stores_.find(s);
-    return it == stores_.end() ? 0 : it->second.end - it->second.begin;
+    if (it == stores_.end()) {
+        return nullptr;
+    }
+    struct stat identity {};
+    if (::fstat(s, &identity) == 0 && identity.st_ino == it->second.identity) {
+        return &it->second;
+    }
+    Release(it->second);
+    stores_.erase(it);
+    return nullptr;
 }
 
 void ReadAhead::Drop(TSocket s) {

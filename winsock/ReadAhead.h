@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <sys/types.h>
 #include <unordered_map>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace zintra {
 // bytes wait here until recv asks for them. recv, FIONREAD and select see them before the
 // socket's own. Any thread may ask; each socket holds at most one chunk, and only while bytes
 // are left. Emptied chunks are kept for the next reads, a few of them, so that a busy connection
-// does not allocate for every read.
+// does not allocate for every read. A store belongs to the socket it was read from, told by its
+// identity: a socket closed outside the layer leaves its bytes to nobody that takes its number.
 class ReadAhead {
 public:
     static constexpr std::size_t ChunkSize = 65536;
@@ -38,10 +40,13 @@ private:
         std::size_t begin = 0;
         std::size_t end = 0;
         bool whole = false; // bytes is a chunk of ChunkSize
+        ino_t identity = 0;
     };
 
     static constexpr std::size_t SpareChunks = 4;
 
+    // With the lock held: the store of s, if it holds bytes of this very socket.
+    Store* Find(TSocket s);
     Chunk TakeSpare();
     void Release(Store& store);
 

@@ -2,7 +2,6 @@
 
 #include "winsock/AsyncSelection.h"
 
-#include <QAbstractEventDispatcher>
 #include <cerrno>
 #include <unistd.h>
 
@@ -29,21 +28,20 @@ bool Older(std::uint32_t generation, std::uint32_t than) {
 
 } // namespace
 
-ReadySet& ReadySet::Join() {
+ReadySet* ReadySet::Join() {
     if (!threadSet) {
-        threadSet = new ReadySet;
+        const int epoll = ::epoll_create1(EPOLL_CLOEXEC);
+        if (epoll < 0) {
+            return nullptr;
+        }
+        threadSet = new ReadySet(epoll);
     }
     ++threadSet->users_;
-    return *threadSet;
+    return threadSet;
 }
 
-ReadySet::ReadySet()
-    : epoll_(::epoll_create1(EPOLL_CLOEXEC)), notifier_(epoll_, QSocketNotifier::Read) {
+ReadySet::ReadySet(int epoll) : epoll_(epoll), notifier_(epoll_, QSocketNotifier::Read) {
     connect(&notifier_, &QSocketNotifier::activated, this, &ReadySet::Dispatch);
-    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
-                &ReadySet::NestedLoopWaits);
-    }
 }
 
 ReadySet::~ReadySet() {
@@ -52,10 +50,11 @@ ReadySet::~ReadySet() {
     threadSet = nullptr;
 }
 
-void ReadySet::Watch(TSocket s, AsyncSelection* selection, std::uint32_t generation,
+bool ReadySet::Watch(TSocket s, AsyncSelection* selection, std::uint32_t generation,
                      std::uint32_t events, bool lazy) {
     if (s < 0) {
-        return;
+        errno = EBADF;
+        return false;
     }
     if (std::size_t(s) >= entries_.size()) {
         entries_.resize(std::size_t(s) + 1);
@@ -63,30 +62,47 @@ void ReadySet::Watch(TSocket s, AsyncSelection* selection, std::uint32_t generat
     Entry& entry = entries_[std::size_t(s)];
     if (entry.selection != selection || entry.generation != generation) {
         if (entry.selection && Older(generation, entry.generation)) {
-            return;
+            return true;
         }
         // A new selection of the number: of the same socket, which epoll may still watch, or
         // of a new one, which it does not.
         entry = Entry{selection, generation, entry.selection ? Unknown : 0};
         lazy = false;
     }
-    Apply(s, entry, events | (lazy ? entry.events & ReadEvents : 0));
+    return Apply(s, entry, events | (lazy ? entry.events & ReadEvents : 0));
 }
 
-void ReadySet::Apply(TSocket s, Entry& entry, std::uint32_t events) {
+bool ReadySet::Apply(TSocket s, Entry& entry, std::uint32_t events) {
     if (events == entry.events) {
-        return;
+        return true;
     }
     epoll_event watch{events, {.u64 = Tag(s, entry.generation)}};
     if (events == 0) {
+        // Gone already when the socket left at once or was closed.
         ::epoll_ctl(epoll_, EPOLL_CTL_DEL, s, &watch);
-    } else if (::epoll_ctl(epoll_, entry.events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, s, &watch) !=
-                   0 &&
-               (errno == EEXIST || errno == ENOENT)) {
+    } else if (int result = ::epoll_ctl(epoll_, entry.events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD,
+                                        s, &watch);
+               result != 0) {
         // Watched already, or not at all, as a closed socket's number was taken again.
-        ::epoll_ctl(epoll_, errno == EEXIST ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, s, &watch);
+        if (errno == EEXIST || errno == ENOENT) {
+            result =
+                ::epoll_ctl(epoll_, errno == EEXIST ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, s, &watch);
+        }
+        if (result != 0) {
+            const int error = errno;
+            entry.events = 0;
+            ::epoll_ctl(epoll_, EPOLL_CTL_DEL, s, &watch);
+            errno = error;
+            return false;
+        }
     }
     entry.events = events;
+    return true;
+}
+
+void ReadySet::Leave(TSocket s) const {
+    epoll_event none{};
+    ::epoll_ctl(epoll_, EPOLL_CTL_DEL, s, &none);
 }
 
 void ReadySet::Forget(TSocket s, std::uint32_t generation) {
@@ -116,7 +132,6 @@ void ReadySet::Dispatch() {
 }
 
 void ReadySet::Drain() {
-    drainPosted_ = false;
     ++draining_;
     while (!noticed_.empty()) {
         const epoll_event ready = noticed_.front();
@@ -131,21 +146,6 @@ void ReadySet::Drain() {
         }
     }
     --draining_;
-}
-
-// The event loop is about to wait while a handler of this set still runs: it runs a loop of
-// its own, which is to hand out what this pass noticed.
-void ReadySet::NestedLoopWaits() {
-    if (draining_ > 0 && !noticed_.empty() && !drainPosted_) {
-        drainPosted_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                Drain();
-                DeleteWhenUnused();
-            },
-            Qt::QueuedConnection);
-    }
 }
 
 } // namespace zintra

@@ -24,13 +24,17 @@ public:
     static constexpr std::uint32_t ReadEvents = EPOLLIN | EPOLLRDHUP;
 
     // The set of the calling thread, made on first use; the caller uses it until it calls
-    // Forget.
-    static ReadySet& Join();
+    // Forget. Null, with errno set, when the system gives no set.
+    static ReadySet* Join();
 
     // Watches s for events on behalf of selection (0: for nothing). lazy: a read interest that
     // is no longer wanted stays until it next shows, since most are wanted again before that.
-    void Watch(TSocket s, AsyncSelection* selection, std::uint32_t generation, std::uint32_t events,
+    // False, with errno set, when the system refuses to watch it.
+    bool Watch(TSocket s, AsyncSelection* selection, std::uint32_t generation, std::uint32_t events,
                bool lazy);
+    // Stops watching s at once, from any thread: a socket about to be closed whose descriptor
+    // has a duplicate would otherwise go on being reported.
+    void Leave(TSocket s) const;
     // The selection that joined lets s go; the set goes with its last selection.
     void Forget(TSocket s, std::uint32_t generation);
 
@@ -41,16 +45,16 @@ private:
         std::uint32_t events = 0; // what epoll watches for
     };
 
-    ReadySet();
+    explicit ReadySet(int epoll);
     ~ReadySet() override;
 
     void Dispatch();
     // Hands what was noticed to the selections. A handler that runs an event loop of its own
-    // (a modal dialog, a wait) must not hold the other sockets' notifications back: the loop
-    // it runs drains on.
+    // (a modal dialog, a wait) does not hold the other sockets' notifications back: what they
+    // wait for is still ready, so the set's descriptor is, and the loop it runs dispatches
+    // again, handing out the rest of this pass with what it notices.
     void Drain();
-    void NestedLoopWaits();
-    void Apply(TSocket s, Entry& entry, std::uint32_t events);
+    bool Apply(TSocket s, Entry& entry, std::uint32_t events);
     void DeleteWhenUnused();
 
     const int epoll_;
@@ -59,7 +63,6 @@ private:
     std::size_t users_ = 0;
     std::deque<epoll_event> noticed_;
     int draining_ = 0;
-    bool drainPosted_ = false;
 };
 
 } // namespace zintra

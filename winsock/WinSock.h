@@ -43,6 +43,8 @@ constexpr int FD_CLOSE = 32;
 constexpr int SD_RECEIVE = 0;
 constexpr int SD_SEND = 1;
 constexpr int SD_BOTH = 2;
+// recv flag: look at the bytes without taking them.
+constexpr int WsMsgPeek = 2;
 
 // sockaddr_in: family in host order, port and address in network order, 8 zero bytes.
 struct SockAddrIn {

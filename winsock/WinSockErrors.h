@@ -64,7 +64,7 @@ constexpr int WSANO_DATA = 11004;
 struct WinSockError {
     std::int32_t Code;
     const char* Name;
-    std::array<int, 2> Errnos;
+    std::array<int, 3> Errnos;
 };
 
 // Every error above, in number order: the one table that names errors and maps errno values.

@@ -10,6 +10,9 @@
 //                                  held, the time to accept 10 000 connects, and the resident
 //                                  memory and CPU of an idle connection, for the epoll floor,
 //                                  the Qt echo and the non-blocking sockecho
+//   echo_bench --fair [--before DIR]  round trips of 10 clients alone and beside 2 bulk streams,
+//                                  and the time to accept 2 000 connects alone and beside 16,
+//                                  for the epoll floor and the non-blocking sockecho
 
 #include "tests/support/LoopbackClient.h"
 
@@ -18,6 +21,7 @@
 #include <QFile>
 #include <QProcess>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -347,6 +351,125 @@ void IdleTable(const QString& before) {
     }
 }
 
+// The fairness loads: what bulk streams beside them cost round trips and accepts.
+
+// Streams that echo as fast as they can until stopped, from a thread of their own.
+class BulkBeside {
+public:
+    BulkBeside(std::uint16_t port, int streams) : fds_(Clients(port, streams)) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    BulkBeside(const BulkBeside&) = delete;
+    BulkBeside& operator=(const BulkBeside&) = delete;
+    ~BulkBeside() {
+        stop_ = true;
+        thread_.join();
+        CloseAll(fds_);
+    }
+
+private:
+    void Run() {
+        const std::string chunk(65536, 'B');
+        std::vector<char> buffer(65536);
+        std::vector<pollfd> polls;
+        for (int fd : fds_) {
+            polls.push_back({fd, POLLIN | POLLOUT, 0});
+        }
+        while (!stop_) {
+            ::poll(polls.data(), polls.size(), 100);
+            for (const pollfd& p : polls) {
+                if (p.revents & POLLOUT) {
+                    ::send(p.fd, chunk.data(), chunk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+                }
+                if (p.revents & POLLIN) {
+                    ::recv(p.fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+                }
+            }
+        }
+    }
+
+    std::vector<int> fds_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Seconds until the server holds count more connections than base, counted once it has let go
+// of those an earlier load closed.
+double AcceptTime(Server& server, int count, long base) {
+    const auto settle = Clock::now() + std::chrono::seconds(60);
+    while (OpenDescriptors(server.Pid()) > base && Clock::now() < settle) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const auto start = Clock::now();
+    std::vector<int> clients;
+    for (int i = 0; i < count; ++i) {
+        clients.push_back(Connect(server.Port()));
+    }
+    const double seconds = UntilDescriptors(server.Pid(), base + count, start);
+    CloseAll(clients);
+    return seconds;
+}
+
+// The fairness loads take long: fewer runs.
+constexpr int FairRuns = 3;
+
+struct FairFigures {
+    double trips = 0, tripsBeside = 0;     // 10 clients' round trips/s alone, beside 2 streams
+    double accepts = 0, acceptsBeside = 0; // seconds for 2 000 connects alone, beside 16
+};
+
+void FairTable(const QString& before) {
+    RaiseDescriptorLimit();
+    std::vector<std::unique_ptr<Server>> servers;
+    servers.push_back(
+        std::make_unique<Server>("floor (epoll)", ECHO_FLOOR_PATH, QStringList{"--epoll"}, false));
+    const QStringList options{"--quiet", "--backlog", "128"};
+    servers.push_back(std::make_unique<Server>("sockecho", SOCKECHO_PATH, options, true));
+    if (!before.isEmpty()) {
+        servers.push_back(
+            std::make_unique<Server>("sockecho (before)", before + "/sockecho", options, true));
+    }
+    std::vector<FairFigures> figures(servers.size());
+    std::vector<long> rest;
+    for (const auto& server : servers) {
+        rest.push_back(OpenDescriptors(server->Pid()));
+    }
+    // Every server takes its turn in every run; the best of the runs counts.
+    for (int run = 0; run < FairRuns; ++run) {
+        for (std::size_t i = 0; i < servers.size(); ++i) {
+            Server& server = *servers[i];
+            FairFigures& f = figures[i];
+            f.trips = std::max(f.trips, RoundTrips(server.Port(), 10, TripTime));
+            {
+                const BulkBeside bulk(server.Port(), 2);
+                f.tripsBeside = std::max(f.tripsBeside, RoundTrips(server.Port(), 10, TripTime));
+            }
+            const double alone = AcceptTime(server, 2000, rest[i]);
+            f.accepts = run == 0 ? alone : std::min(f.accepts, alone);
+            const BulkBeside bulk(server.Port(), 16);
+            const double beside = AcceptTime(server, 2000, rest[i] + 16);
+            f.acceptsBeside = run == 0 ? beside : std::min(f.acceptsBeside, beside);
+            std::fprintf(stderr,
+                         "run %d %s: trips %.0f beside %.0f, accepts %.2f s beside %.2f s\n",
+                         run + 1, server.Name().c_str(), f.trips, f.tripsBeside, alone, beside);
+        }
+    }
+    std::printf("%-20s %10s %10s %7s %9s %9s %9s %9s\n", "server", "trips/s", "beside", "share",
+                "of floor", "accept s", "beside", "of floor");
+    const FairFigures& floor = figures[0];
+    const double floorShare = floor.tripsBeside / std::max(floor.trips, 1.0);
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        const FairFigures& f = figures[i];
+        const double share = f.tripsBeside / std::max(f.trips, 1.0);
+        std::printf("%-20s %10.0f %10.0f %7.2f %9.2f %9.2f %9.2f %9.2f\n",
+                    servers[i]->Name().c_str(), f.trips, f.tripsBeside, share,
+                    share / std::max(floorShare, 1e-9), f.accepts, f.acceptsBeside,
+                    f.acceptsBeside / std::max(floor.acceptsBeside, 1e-9));
+    }
+    std::printf("targets: round trips beside bulk at least 0.8 of the floor's share; accepts "
+                "beside bulk within 2x the floor's time\n");
+}
+
 } // namespace
 
 } // namespace zintra
@@ -362,6 +485,10 @@ int main(int argc, char** argv) {
         }
         std::printf("1 client %.0f MB/s, 50 clients %.0f MB/s, %.0f round trips/s\n", f.bulk1,
                     f.bulk50, f.trips);
+        return 0;
+    }
+    if (!arguments.isEmpty() && arguments[0] == "--fair") {
+        FairTable(arguments.size() == 3 && arguments[1] == "--before" ? arguments[2] : QString());
         return 0;
     }
     if (!arguments.isEmpty() && arguments[0] == "--idle") {

@@ -46,17 +46,29 @@ int BlockingClient::Run() {
 }
 
 // What arrives is written out before more is sent: the peer may wait for us to read before it
-// reads again.
+// reads again. A peer that closes its sending side while input is left still gets the rest:
+// the connection is then read no more, and closes once the input has gone out.
 void BlockingClient::CopyStream() {
     std::string pending;
     bool inputOpen = true;
+    bool peerOpen = true;
     while (sock_.SocketHandle() != INVALID_SOCKET) {
-        pollfd fds[2] = {{sock_.SocketHandle(), short(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0},
+        const bool sending = inputOpen || !pending.empty();
+        if (!peerOpen && !sending) {
+            sock_.Close();
+            break;
+        }
+        const TSocket s = peerOpen || !pending.empty() ? sock_.SocketHandle() : -1;
+        pollfd fds[2] = {{s, short((peerOpen ? POLLIN : 0) | (pending.empty() ? 0 : POLLOUT)), 0},
                          {inputOpen && pending.empty() ? InputFd : -1, POLLIN, 0}};
         Wait(fds, -1);
-        if (Ready(fds[0])) {
-            WriteOutput(sock_.Receive(-1));
-        } else if (fds[0].revents & POLLOUT) {
+        if (peerOpen && Ready(fds[0])) {
+            if (sending && PeerClosed()) {
+                peerOpen = false;
+            } else {
+                WriteOutput(sock_.Receive(-1));
+            }
+        } else if (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) {
             Send(pending);
             pending.clear();
         } else if (Ready(fds[1]) && !ReadInput(pending)) {
@@ -64,6 +76,12 @@ void BlockingClient::CopyStream() {
             sock_.ShutdownSend();
         }
     }
+}
+
+// Readable with nothing to read: the peer's orderly close. A failure is left to Receive.
+bool BlockingClient::PeerClosed() {
+    char next;
+    return WinSockLayer().recv(sock_.SocketHandle(), &next, 1, WsMsgPeek) == 0;
 }
 
 // The component's failure does not name the error; WinSock's last error does.

@@ -19,6 +19,7 @@ public:
 private:
     void CopyStream();
     void Send(const std::string& bytes);
+    bool PeerClosed();
     void ExchangeDatagrams();
 
     TSock sock_{nullptr};

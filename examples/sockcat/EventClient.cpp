@@ -37,9 +37,17 @@ EventClient::EventClient(const CatOptions& options) : udp_(options.Udp) {
     // Input is read only while the connection takes it: a full OutBuffer pauses it.
     sock_.OnConnect = [this](QObject*) { input_->setEnabled(true); };
     sock_.OnWrite = [this](QObject*) {
-        if (sock_.OutBuffer().Empty() && !inputEnded_ && sock_.Connected() && !done_) {
+        if (peerClosed_) {
+            Guarded([this] { SendRestOfInput(); });
+        } else if (sock_.OutBuffer().Empty() && !inputEnded_ && sock_.Connected() && !done_) {
             input_->setEnabled(true);
         }
+    };
+    // The component closes the connection once OutBuffer is empty after the peer's close: it
+    // is kept filled from the input until the input ends.
+    sock_.OnDisconnect = [this](QObject*) {
+        peerClosed_ = true;
+        Guarded([this] { SendRestOfInput(); });
     };
     sock_.OnRead = [this](QObject*, std::int32_t) { Guarded([this] { Received(); }); };
 }
@@ -95,6 +103,18 @@ void EventClient::InputEnded() {
         QTimer::singleShot(LateAnswerMs, [this] { Done(0); });
     } else {
         sock_.ShutdownSend();
+    }
+}
+
+void EventClient::SendRestOfInput() {
+    input_->setEnabled(false);
+    while (!inputEnded_ && sock_.OutBuffer().Empty() && sock_.SocketHandle() != INVALID_SOCKET) {
+        std::string piece;
+        if (!ReadInput(piece)) {
+            InputEnded();
+            return;
+        }
+        sock_.Send(std::move(piece));
     }
 }
 

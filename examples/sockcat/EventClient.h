@@ -26,6 +26,9 @@ public:
 private:
     void InputReady();
     void InputEnded();
+    // The peer has closed its sending side: what is left of the input is still sent, read as
+    // the connection takes it, before the connection ends.
+    void SendRestOfInput();
     void Received();
     void Closed();
     // A failure ends the program with status 1 and its text on standard error.
@@ -38,6 +41,7 @@ private:
     bool udp_;
     QSocketNotifier* input_ = nullptr;
     bool inputEnded_ = false;
+    bool peerClosed_ = false;
     bool failed_ = false;
     bool done_ = false;
     LineSplitter lines_;

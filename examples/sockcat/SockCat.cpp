@@ -10,6 +10,7 @@
 // error: a reset, a failed send, a refusal, a datagram too long, standard output that cannot
 // be written; 2 for a wrong command line.
 
+#include "examples/StandardDescriptors.h"
 #include "examples/sockcat/BlockingClient.h"
 #include "examples/sockcat/CatOptions.h"
 #include "examples/sockcat/EventClient.h"
@@ -21,6 +22,7 @@
 
 int main(int argc, char** argv) {
     using namespace zintra;
+    HoldStandardDescriptors();
     // A closed standard output is a failure to report, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);

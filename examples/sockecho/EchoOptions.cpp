@@ -81,6 +81,8 @@ std::optional<EchoOptions> ParseEchoOptions(const std::vector<std::string>& argu
             options.Blocking = true;
         } else if (argument == "--quiet") {
             options.Quiet = true;
+        } else if (argument == "--verbose") {
+            options.Verbose = true;
         } else {
             error = "unknown option " + argument;
             return std::nullopt;

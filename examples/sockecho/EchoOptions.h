@@ -8,7 +8,7 @@
 
 namespace zintra {
 
-// sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]
+// sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet] [--verbose]
 struct EchoOptions {
     // A decimal number from 1 to 65535, or a TCP service name.
     std::string Port;
@@ -19,10 +19,13 @@ struct EchoOptions {
     // Connections that may wait to be accepted; by default as many as the system allows.
     int Backlog = SOMAXCONN;
     bool Quiet = false;
+    // Look-up reports too: every accepted connection makes three.
+    bool Verbose = false;
 };
 
 inline constexpr const char* EchoUsage =
-    "usage: sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]";
+    "usage: sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet] "
+    "[--verbose]";
 
 // The options of a command line (without the program name); nullopt and the reason in error
 // when it cannot be understood.

@@ -4,6 +4,7 @@
 
 #include <QScopeGuard>
 #include <cstdio>
+#include <malloc.h>
 
 namespace zintra {
 
@@ -13,6 +14,8 @@ namespace {
 // more input. A peer that sends without reading is then held back by TCP.
 constexpr std::size_t ReadAheadBytes = 1 << 20;
 constexpr std::size_t QueuedEchoBytes = 1 << 20;
+// How long the server must go without a connection ending before it gives memory back.
+constexpr int QuietMs = 500;
 
 void EchoWhatFits(TSock& connection) {
     if (connection.OutBuffer().Size() <= QueuedEchoBytes && !connection.InBuffer().Empty()) {
@@ -23,7 +26,11 @@ void EchoWhatFits(TSock& connection) {
 } // namespace
 
 EchoServer::EchoServer(const EchoOptions& options)
-    : quiet_(options.Quiet), listener_(std::make_unique<TSock>(nullptr)) {
+    : quiet_(options.Quiet), verbose_(options.Verbose),
+      listener_(std::make_unique<TSock>(nullptr)) {
+    quietMoment_.setSingleShot(true);
+    quietMoment_.setInterval(QuietMs);
+    QObject::connect(&quietMoment_, &QTimer::timeout, [] { ::malloc_trim(0); });
     TSock& sock = *listener_;
     sock.SetPortName(options.Port);
     sock.SetBlocking(options.Blocking);
@@ -40,11 +47,12 @@ EchoServer::EchoServer(const EchoOptions& options)
             Report(kind, text);
             if (!blocking && kind == siClose && sender != listener_.get()) {
                 sender->deleteLater();
+                ConnectionEnded();
             }
         };
     }
     if (options.Blocking) {
-        sock.OnAutoAccept = [](QObject*, TSock* accepted) { ServeBlocking(accepted); };
+        sock.OnAutoAccept = [this](QObject*, TSock* accepted) { ServeBlocking(accepted); };
         return;
     }
     sock.SetReadAheadLimit(ReadAheadBytes);
@@ -69,7 +77,7 @@ void EchoServer::Stop() {
 
 // Several accept threads report at once: each line is written whole.
 void EchoServer::Report(TSocketInfo kind, const std::string& text) {
-    if (quiet_) {
+    if (quiet_ || (kind == siLookUp && !verbose_)) {
         return;
     }
     const std::string line = SocketInfoText[kind] + ": " + text + "\n";
@@ -78,10 +86,17 @@ void EchoServer::Report(TSocketInfo kind, const std::string& text) {
     std::fflush(stdout);
 }
 
+void EchoServer::ConnectionEnded() {
+    QMetaObject::invokeMethod(&quietMoment_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+}
+
 // Runs on the connection's accept thread until the peer closes; the component is released on
 // the window thread however the serving ends.
 void EchoServer::ServeBlocking(TSock* sock) {
-    const auto release = qScopeGuard([sock] { sock->deleteLater(); });
+    const auto release = qScopeGuard([this, sock] {
+        sock->deleteLater();
+        ConnectionEnded();
+    });
     while (sock->Connected()) {
         if (const std::string data = sock->Receive(-1); !data.empty()) {
             sock->Send(data);

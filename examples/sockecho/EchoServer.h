@@ -3,6 +3,7 @@
 #include "examples/sockecho/EchoOptions.h"
 #include "sock/SockTypes.h"
 
+#include <QTimer>
 #include <memory>
 #include <mutex>
 
@@ -24,9 +25,14 @@ public:
 
 private:
     void Report(TSocketInfo kind, const std::string& text);
-    static void ServeBlocking(TSock* sock);
+    void ServeBlocking(TSock* sock);
+    // A connection has ended, on any thread: once the server is quiet for a moment, what the
+    // connections held goes back to the system.
+    void ConnectionEnded();
 
     bool quiet_;
+    bool verbose_;
+    QTimer quietMoment_;
     std::mutex output_;
     std::unique_ptr<TSock> listener_;
 };

@@ -1,9 +1,11 @@
 // sockecho: a console echo server over TSock, and the component's example.
-//   sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet]
-// Every OnInfo report is written to standard output as "Kind: text". A failure to start
+//   sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet] [--verbose]
+// Every OnInfo report is written to standard output as "Kind: text", look-ups only with
+// --verbose. A failure to start
 // listening is written to standard error and ends the program with status 1; SIGINT or SIGTERM
 // closes everything and ends it with status 0.
 
+#include "examples/StandardDescriptors.h"
 #include "examples/sockecho/EchoOptions.h"
 #include "examples/sockecho/EchoServer.h"
 #include "examples/sockecho/StopSignals.h"
@@ -14,6 +16,7 @@
 
 int main(int argc, char** argv) {
     using namespace zintra;
+    HoldStandardDescriptors();
     // A server's loop watches many sockets at once; Qt's own event dispatcher does that more
     // cheaply than the GLib one.
     qputenv("QT_NO_GLIB", "1");

@@ -1,5 +1,6 @@
 #include "tests/support/RunningEcho.h"
 
+#include <QCryptographicHash>
 #include <QProcess>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -120,6 +121,20 @@ while True:
     s.sendto(d.upper(), a)
 )";
 
+// Half-closes at once, then reads to the end and prints the byte count and a digest of it.
+constexpr const char* HalfClosingReader = R"(
+import socket, hashlib
+l = socket.socket(); l.bind(('127.0.0.1', 0)); l.listen(); print(l.getsockname()[1], flush=True)
+c, _ = l.accept(); c.shutdown(socket.SHUT_WR)
+count, digest = 0, hashlib.sha256()
+while True:
+    d = c.recv(65536)
+    if not d:
+        break
+    count += len(d); digest.update(d)
+print(count, digest.hexdigest(), flush=True)
+)";
+
 QStringList Mode(bool blocking, QStringList arguments) {
     return blocking ? QStringList{"--blocking"} + arguments : arguments;
 }
@@ -199,6 +214,37 @@ TEST_P(SockCat, AClosedStandardOutputExitsOne) {
     ASSERT_TRUE(cat.waitForStarted(Deadline));
     cat.write("echoed into a closed pipe\n");
     cat.closeWriteChannel();
+    ASSERT_TRUE(cat.waitForFinished(Deadline));
+    EXPECT_EQ(cat.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cat.exitCode(), 1);
+    EXPECT_TRUE(cat.readAllStandardError().contains("standard output cannot be written"));
+}
+
+// The peer's half-close ends only what sockcat receives: all of the input still goes out.
+TEST_P(SockCat, APeerThatHalfClosesStillGetsAllOfTheInput) {
+    PythonPeer reader(HalfClosingReader);
+    QByteArray data(12'000'000, '\0');
+    for (int i = 0; i < data.size(); ++i) {
+        data[i] = char(i * 13 + i / 65521);
+    }
+    const CatRun run = RunCat(Mode(GetParam(), {"127.0.0.1", QString::number(reader.port)}), data);
+    EXPECT_EQ(run.status, 0) << run.errors.toStdString();
+    ASSERT_TRUE(reader.process.waitForFinished(Deadline));
+    const QByteArray expected = QByteArray::number(data.size()) + " " +
+                                QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
+    EXPECT_EQ(reader.process.readAllStandardOutput().trimmed(), expected);
+}
+
+// Started with standard input and output closed, sockcat gives its sockets other numbers: what
+// the peer sends is not written back into the connection, and the output is reported unwritable.
+TEST_P(SockCat, ClosedStandardInputAndOutputAreNotTheConnection) {
+    Socat talker(false, "SYSTEM:echo spoken; sleep 1");
+    QProcess cat;
+    cat.setChildProcessModifier([] {
+        ::close(0);
+        ::close(1);
+    });
+    cat.start(SOCKCAT_PATH, Mode(GetParam(), {"127.0.0.1", QString::number(talker.port)}));
     ASSERT_TRUE(cat.waitForFinished(Deadline));
     EXPECT_EQ(cat.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(cat.exitCode(), 1);

@@ -12,6 +12,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -21,6 +22,8 @@ namespace zintra {
 namespace {
 
 constexpr int Deadline = 10000;
+// The offset basis of the FNV-1a digest.
+constexpr std::uint64_t Fnv = 0xCBF29CE484222325;
 
 // A connected socket whose reads give up after 10 s, so a silent server fails the test.
 int ConnectWaiting(std::uint16_t port) {
@@ -59,7 +62,7 @@ protected:
 };
 
 TEST_P(SockEcho, EchoesEveryClientAndStopsCleanlyOnASignal) {
-    RunningEcho echo(Options());
+    RunningEcho echo(Options({"--verbose"}));
     const int first = ConnectWaiting(echo.port), second = ConnectWaiting(echo.port);
     ASSERT_GE(first, 0);
     ASSERT_GE(second, 0);
@@ -164,6 +167,73 @@ TEST_P(SockEcho, ServesABurstOfThreeHundredConnects) {
     EXPECT_EQ(echoed, clients.size());
 }
 
+// Clients that send what the connection takes without reading, so that the server holds its
+// reading with their bytes still queued, then half-close and read the echo: every client gets
+// back exactly what it sent, compared by digest.
+TEST_P(SockEcho, HalfClosingClientsOfAHeldServerGetTheWholeEcho) {
+    RunningEcho echo(Options({"--quiet"}));
+    struct Client {
+        int s;
+        std::size_t sent = 0, received = 0;
+        std::uint64_t sentDigest = Fnv, receivedDigest = Fnv;
+    };
+    const auto digest = [](std::uint64_t& value, const char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            value = (value ^ std::uint8_t(bytes[i])) * 0x100000001B3;
+        }
+    };
+    std::vector<Client> clients;
+    std::string chunk(1 << 16, '\0');
+    for (int c = 0; c < 24; ++c) {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 16384;
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        const sockaddr_in address = LoopbackAddress(echo.port);
+        ASSERT_EQ(::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::fcntl(s, F_SETFL, O_NONBLOCK);
+        Client client{s};
+        for (pollfd room{s, POLLOUT, 0}; ::poll(&room, 1, 200) == 1;) {
+            for (std::size_t i = 0; i < chunk.size(); ++i) {
+                chunk[i] = char(i * 31 + client.sent / 4093 + std::size_t(c));
+            }
+            const ssize_t n = ::send(s, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+            if (n > 0) {
+                digest(client.sentDigest, chunk.data(), std::size_t(n));
+                client.sent += std::size_t(n);
+            }
+        }
+        ::shutdown(s, SHUT_WR);
+        clients.push_back(client);
+    }
+    std::vector<pollfd> reading;
+    for (const Client& client : clients) {
+        reading.push_back({client.s, POLLIN, 0});
+    }
+    for (const QDeadlineTimer deadline(60000); !deadline.hasExpired();) {
+        if (std::ranges::all_of(reading, [](const pollfd& r) { return r.fd < 0; })) {
+            break;
+        }
+        ::poll(reading.data(), reading.size(), 100);
+        for (std::size_t i = 0; i < reading.size(); ++i) {
+            if (reading[i].fd < 0 || !(reading[i].revents & (POLLIN | POLLHUP | POLLERR))) {
+                continue;
+            }
+            const ssize_t n = ::recv(reading[i].fd, chunk.data(), chunk.size(), 0);
+            if (n > 0) {
+                digest(clients[i].receivedDigest, chunk.data(), std::size_t(n));
+                clients[i].received += std::size_t(n);
+            } else if (n == 0 || errno != EAGAIN) {
+                reading[i].fd = -1;
+            }
+        }
+    }
+    for (const Client& client : clients) {
+        EXPECT_EQ(client.received, client.sent);
+        EXPECT_EQ(client.receivedDigest, client.sentDigest);
+        ::close(client.s);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
                          [](const auto& info) { return *info.param ? "Blocking" : "NonBlocking"; });
 
@@ -206,6 +276,32 @@ TEST(SockEchoCommand, PeersThatNeverReadKeepItsMemoryBounded) {
         ::close(peer.fd);
     }
     EXPECT_LT(grown, 64L << 10) << sent << " bytes sent, " << grown << " KiB grown";
+}
+
+// Without threads to serve them, blocking connections end at once, and the server still stops
+// on a signal. The server runs as an unprivileged user allowed no process beside itself.
+TEST(SockEchoCommand, ConnectionsNoThreadServesEndAndTheServerStillStops) {
+    // A leak checker needs a thread of its own at exit, which this server cannot have.
+    const QByteArray checks = qgetenv("ASAN_OPTIONS");
+    qputenv("ASAN_OPTIONS", checks + (checks.isEmpty() ? "" : ":") + "detect_leaks=0");
+    RunningEcho echo({"--blocking"}, [] {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        const rlimit one{1, 1};
+        ::setrlimit(RLIMIT_NPROC, &one);
+    });
+    qputenv("ASAN_OPTIONS", checks);
+    for (int i = 0; i < 3; ++i) {
+        const int client = ConnectWaiting(echo.port);
+        char byte;
+        EXPECT_EQ(::recv(client, &byte, 1, 0), 0);
+        ::close(client);
+    }
+    EXPECT_EQ(echo.Stop(SIGTERM), 0);
+    EXPECT_TRUE(echo.output.contains("Error: Accept Thread Not Started ("))
+        << echo.output.toStdString();
+    EXPECT_FALSE(echo.output.contains("Lookup: ")); // only with --verbose
 }
 
 TEST(SockEchoCommand, InterruptEndsWithStatusZero) {

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,8 +18,12 @@ constexpr int RunningEchoDeadlineMs = 10000;
 // between the look and the start, so a start that cannot bind tries another.
 class RunningEcho {
 public:
-    explicit RunningEcho(QStringList options) {
+    // inChild: run in the child before sockecho starts, to set the limits it runs under.
+    explicit RunningEcho(QStringList options, const std::function<void()>& inChild = {}) {
         const bool quiet = options.contains("--quiet");
+        if (inChild) {
+            process.setChildProcessModifier(inChild);
+        }
         for (int attempt = 0; attempt < 5; ++attempt) {
             port = FreePort();
             process.start(SOCKECHO_PATH, QStringList{"--port", QString::number(port)} + options);
