@@ -50,8 +50,11 @@ SocketState StateOf(TSocket s, bool accepted) {
     }
     sockaddr_storage peer{};
     length = sizeof peer;
-    // A connection reset before it was accepted has no peer left, and is still a connection.
-    if (accepted || ::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
+    // A connection reset before it was accepted has no peer left, and is still a connection;
+    // so is one whose peer has gone with bytes still waiting to be read.
+    int waiting = 0;
+    if (accepted || ::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &length) == 0 ||
+        (::ioctl(s, FIONREAD, &waiting) == 0 && waiting > 0)) {
         return SocketState::Connected;
     }
     // Neither connected nor listening. A connect under way shows nothing yet, and one that
@@ -78,7 +81,10 @@ AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s
 }
 
 bool AsyncSelection::Reselect(QObject* target, unsigned msg, long mask) {
-    if (ended_ || target != target_ || msg != msg_ || IdentityOf(s_) != identity_) {
+    // Once the peer's end was heard, a new selection tells it again, as WinSock does: that
+    // takes the full start.
+    if (ended_ || peerEnd_ != PeerEnd::Open || target != target_ || msg != msg_ ||
+        IdentityOf(s_) != identity_) {
         return false;
     }
     mask_ = mask;
@@ -106,6 +112,10 @@ AsyncSelection::~AsyncSelection() {
 }
 
 void AsyncSelection::Received(bool filled) {
+    // A close heard behind bytes the application has now read is told.
+    if ((peerEnd_ == PeerEnd::Unread || peerEnd_ == PeerEnd::Shut) && !ended_ && !BytesUnread()) {
+        PeerGone(0);
+    }
     if (readHeld_ && state_ == SocketState::Connected && !ended_) {
         if (readAhead_.Held(s_) > 0) {
             // FD_READ again at once while bytes wait, as WinSock does.
@@ -367,8 +377,22 @@ void AsyncSelection::ConnectionReadable() {
     }
 }
 
+int AsyncSelection::ResetTold() const {
+    return IdentityOf(s_) == identity_ ? resetTold_ : 0;
+}
+
+void AsyncSelection::TellReset(int error) {
+    // A selection that reads learns the end by reading, after the bytes before it. A reset
+    // connection may show no peer any more, and so look idle.
+    const bool connection = state_ == SocketState::Connected || state_ == SocketState::Idle;
+    if (connection && peerEnd_ != PeerEnd::Told && !Watches(FD_READ)) {
+        PeerGone(error);
+    }
+}
+
 void AsyncSelection::PeerGone(int error) {
     peerEnd_ = PeerEnd::Told;
+    resetTold_ = error;
     if (writeWanted_) {
         writeWanted_ = false;
         Post(FD_WRITE, 0);

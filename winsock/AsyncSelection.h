@@ -74,6 +74,11 @@ public:
     // Starts watching the socket: at once on the target's thread, where a failure is returned
     // (an errno value), or soon on it.
     int Start();
+    // The reset a selection told (an errno value), 0 for none: the socket's error is read only
+    // once, so a later selection of the socket learns it here and tells it again.
+    int ResetTold() const;
+    ino_t Identity() const { return identity_; }
+    void TellReset(int error);
     // Brings what the readiness set watches for in line with the state, on the target's thread.
     void RefreshSoon();
 
@@ -138,6 +143,7 @@ private:
     // or nothing once both directions are shut.
     enum class PeerEnd { Open, Unread, Shut, Told };
     PeerEnd peerEnd_ = PeerEnd::Open;
+    int resetTold_ = 0;
     bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
     bool acceptPaused_ = false; // a failed accept waits before the listener asks again
     bool ended_ = false;

@@ -21,6 +21,9 @@ int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask)
     QueuedMessage::Count queued =
         previous ? previous->Queued() : std::make_shared<std::atomic<int>>(0);
     if (previous) {
+        if (const int error = previous->ResetTold(); error != 0) {
+            resets_[s] = {previous->Identity(), error};
+        }
         previous->End();
     }
     if (mask == 0) {
@@ -33,6 +36,9 @@ int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask)
         selection->End();
         return error;
     }
+    if (const int reset = ResetTold(s); reset != 0) {
+        selection->TellReset(reset);
+    }
     selections_.emplace(s, selection);
     return 0;
 }
@@ -40,6 +46,7 @@ int AsyncSelections::Select(TSocket s, QObject* target, unsigned msg, long mask)
 void AsyncSelections::End(TSocket s) {
     std::lock_guard guard(lock_);
     accepted_.erase(s);
+    resets_.erase(s);
     if (const auto it = selections_.find(s); it != selections_.end()) {
         AsyncSelection* selection = it->second;
         selections_.erase(it);
@@ -59,6 +66,19 @@ bool AsyncSelections::FromAccept(TSocket s) {
     const auto it = accepted_.find(s);
     struct stat identity {};
     return it != accepted_.end() && ::fstat(s, &identity) == 0 && identity.st_ino == it->second;
+}
+
+int AsyncSelections::ResetTold(TSocket s) {
+    const auto it = resets_.find(s);
+    struct stat identity {};
+    if (it == resets_.end()) {
+        return 0;
+    }
+    if (::fstat(s, &identity) != 0 || identity.st_ino != it->second.identity) {
+        resets_.erase(it);
+        return 0;
+    }
+    return it->second.error;
 }
 
 template <typename Change> void AsyncSelections::Update(TSocket s, Change change) {

@@ -203,7 +203,9 @@ public:
             if (p.open && (p.mask & FD_READ)) {
                 Require(p.received == p.written, "FD_READ tells of every byte the peer wrote");
             }
-            if (p.open && (p.mask & FD_CLOSE) && p.peerDone) {
+            // An orderly close is told only after the bytes before it were read; a reset at once.
+            if (p.open && (p.mask & FD_CLOSE) && p.peerDone &&
+                (p.reset || p.received == p.written)) {
                 Require(p.closeSeen, "FD_CLOSE tells of the peer's close");
             }
         }
