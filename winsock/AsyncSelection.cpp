@@ -70,12 +70,12 @@ SocketState StateOf(TSocket s, bool accepted) {
 
 } // namespace
 
-AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, bool accepted,
-                               QObject* target, unsigned msg, long mask,
+AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, SocketFacts& facts,
+                               TSocket s, QObject* target, unsigned msg, long mask,
                                QueuedMessage::Count queued)
-    : lock_(lock), readAhead_(readAhead), s_(s), target_(target), msg_(msg), mask_(mask),
-      queued_(std::move(queued)), identity_(IdentityOf(s)), state_(StateOf(s, accepted)),
-      generation_(++generations) {
+    : lock_(lock), readAhead_(readAhead), facts_(facts), s_(s), target_(target), msg_(msg),
+      mask_(mask), queued_(std::move(queued)), identity_(IdentityOf(s)),
+      state_(StateOf(s, facts.FromAccept(s))), generation_(++generations) {
     moveToThread(target->thread());
     Begin();
 }
@@ -101,6 +101,15 @@ void AsyncSelection::Begin() {
     if (state_ == SocketState::Connected && Watches(FD_READ) && readAhead_.Held(s_) > 0) {
         readHeld_ = true;
         Post(FD_READ, 0);
+    }
+    // The system tells a reset once: a selection that reads learns it again after the bytes, as
+    // the end of them, and one that does not hears it at once. A reset connection may show no
+    // peer any more, and so look idle.
+    const bool connection = state_ == SocketState::Connected || state_ == SocketState::Idle;
+    if (connection && Watches(FD_CLOSE) && !Watches(FD_READ)) {
+        if (const int reset = facts_.ResetOf(s_); reset != 0) {
+            PeerGone(reset);
+        }
     }
 }
 
@@ -373,26 +382,16 @@ void AsyncSelection::ConnectionReadable() {
         lastFillFull_ = std::size_t(n) >= ReadAhead::ChunkSize;
         Post(FD_READ, 0);
     } else if (n == 0 || (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)) {
-        PeerGone(n == 0 ? 0 : error);
-    }
-}
-
-int AsyncSelection::ResetTold() const {
-    return IdentityOf(s_) == identity_ ? resetTold_ : 0;
-}
-
-void AsyncSelection::TellReset(int error) {
-    // A selection that reads learns the end by reading, after the bytes before it. A reset
-    // connection may show no peer any more, and so look idle.
-    const bool connection = state_ == SocketState::Connected || state_ == SocketState::Idle;
-    if (connection && peerEnd_ != PeerEnd::Told && !Watches(FD_READ)) {
-        PeerGone(error);
+        // A reset an earlier reading took shows as an orderly end now.
+        PeerGone(n == 0 ? facts_.ResetOf(s_) : error);
     }
 }
 
 void AsyncSelection::PeerGone(int error) {
     peerEnd_ = PeerEnd::Told;
-    resetTold_ = error;
+    if (error != 0) {
+        facts_.Reset(s_, identity_, error);
+    }
     if (writeWanted_) {
         writeWanted_ = false;
         Post(FD_WRITE, 0);

@@ -2,6 +2,7 @@
 
 #include "winsock/ReadAhead.h"
 #include "winsock/SockMessage.h"
+#include "winsock/SocketFacts.h"
 
 #include <QObject>
 #include <QPointer>
@@ -49,8 +50,7 @@ private:
 // watches the socket, and it and the timer are used only on that thread.
 class AsyncSelection : public QObject {
 public:
-    // accepted: the socket came from accept, and is a connection even once it has failed.
-    AsyncSelection(std::mutex& lock, ReadAhead& readAhead, TSocket s, bool accepted,
+    AsyncSelection(std::mutex& lock, ReadAhead& readAhead, SocketFacts& facts, TSocket s,
                    QObject* target, unsigned msg, long mask, QueuedMessage::Count queued);
     ~AsyncSelection() override;
 
@@ -74,11 +74,6 @@ public:
     // Starts watching the socket: at once on the target's thread, where a failure is returned
     // (an errno value), or soon on it.
     int Start();
-    // The reset a selection told (an errno value), 0 for none: the socket's error is read only
-    // once, so a later selection of the socket learns it here and tells it again.
-    int ResetTold() const;
-    ino_t Identity() const { return identity_; }
-    void TellReset(int error);
     // Brings what the readiness set watches for in line with the state, on the target's thread.
     void RefreshSoon();
 
@@ -86,7 +81,8 @@ public:
     void Ready(std::uint32_t events);
 
 private:
-    // What a selection begins with: FD_WRITE owed to a connection, FD_READ for bytes held.
+    // What a selection begins with: FD_WRITE owed to a connection, FD_READ for bytes held, and
+    // FD_CLOSE for a reset heard before, unless reading will find it.
     void Begin();
     bool OnOwnThread() const { return QThread::currentThread() == thread(); }
     bool Watches(int events) const { return !ended_ && (mask_ & events) != 0; }
@@ -129,6 +125,7 @@ private:
 
     std::mutex& lock_;
     ReadAhead& readAhead_;
+    SocketFacts& facts_;
     const TSocket s_;
     const QPointer<QObject> target_;
     const unsigned msg_;
@@ -143,7 +140,6 @@ private:
     // or nothing once both directions are shut.
     enum class PeerEnd { Open, Unread, Shut, Told };
     PeerEnd peerEnd_ = PeerEnd::Open;
-    int resetTold_ = 0;
     bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
     bool acceptPaused_ = false; // a failed accept waits before the listener asks again
     bool ended_ = false;

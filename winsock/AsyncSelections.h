@@ -1,9 +1,9 @@
 #pragma once
 
+#include "winsock/SocketFacts.h"
 #include "winsock/WinSock.h"
 
 #include <mutex>
-#include <sys/types.h>
 #include <unordered_map>
 
 namespace zintra {
@@ -46,23 +46,11 @@ public:
 
 private:
     template <typename Change> void Update(TSocket s, Change change);
-    // With the lock held: whether s is a connection accept made, told by its identity, so that
-    // a number closed outside the layer and taken again is not mistaken for one.
-    bool FromAccept(TSocket s);
-    // With the lock held: the reset an earlier selection of this very socket told (an errno
-    // value, 0 for none). The socket's error reads only once, and a new selection tells it again.
-    int ResetTold(TSocket s);
-
-    struct Reset {
-        ino_t identity;
-        int error;
-    };
 
     ReadAhead& readAhead_;
     std::mutex lock_;
     std::unordered_map<TSocket, AsyncSelection*> selections_;
-    std::unordered_map<TSocket, ino_t> accepted_;
-    std::unordered_map<TSocket, Reset> resets_;
+    SocketFacts facts_;
 };
 
 } // namespace zintra
