@@ -3,7 +3,6 @@
 #include "winsock/PosixWinSock.h"
 #include "winsock/ReadySet.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 #include <cerrno>
 #include <chrono>
@@ -17,16 +16,12 @@ namespace zintra {
 
 namespace {
 
-// How many notifications one readiness pass sends at once for a socket before it posts the rest,
-// and how many bytes it reads for one connection: a bulk stream then takes no more of a pass
-// than a few round trips do. A listener takes every connection that waits.
-constexpr int SendBurst = 16;
+// How many bytes one readiness pass reads for one connection: a bulk stream then takes no more of
+// a pass than a few round trips do.
 constexpr std::size_t PassBytes = 4 * ReadAhead::ChunkSize;
 
 // What shows that a connection has ended.
 constexpr std::uint32_t EndEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
-
-std::atomic<std::uint32_t> generations{0};
 
 // After a failed accept the waiting connection is still there; the listener asks again after
 // this pause instead of at once, so running out of descriptors costs no CPU.
@@ -73,9 +68,9 @@ SocketState StateOf(TSocket s, bool accepted) {
 AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, SocketFacts& facts,
                                TSocket s, QObject* target, unsigned msg, long mask,
                                QueuedMessage::Count queued)
-    : lock_(lock), readAhead_(readAhead), facts_(facts), s_(s), target_(target), msg_(msg),
-      mask_(mask), queued_(std::move(queued)), identity_(IdentityOf(s)),
-      state_(StateOf(s, facts.FromAccept(s))), generation_(++generations) {
+    : lock_(lock), readAhead_(readAhead), facts_(facts), s_(s), mask_(mask),
+      identity_(IdentityOf(s)), state_(StateOf(s, facts.FromAccept(s))),
+      delivery_(*this, target, msg, s, std::move(queued)), watch_(s, *this) {
     moveToThread(target->thread());
     Begin();
 }
@@ -83,7 +78,7 @@ AsyncSelection::AsyncSelection(std::mutex& lock, ReadAhead& readAhead, SocketFac
 bool AsyncSelection::Reselect(QObject* target, unsigned msg, long mask) {
     // Once the peer's end was heard, a new selection tells it again, as WinSock does: that
     // takes the full start.
-    if (ended_ || peerEnd_ != PeerEnd::Open || target != target_ || msg != msg_ ||
+    if (ended_ || peerEnd_ != PeerEnd::Open || !delivery_.SameTarget(target, msg) ||
         IdentityOf(s_) != identity_) {
         return false;
     }
@@ -100,7 +95,7 @@ void AsyncSelection::Begin() {
     // Bytes read ahead under an earlier selection are where the readiness set cannot see them.
     if (state_ == SocketState::Connected && Watches(FD_READ) && readAhead_.Held(s_) > 0) {
         readHeld_ = true;
-        Post(FD_READ, 0);
+        Notify(FD_READ, 0);
     }
     // The system tells a reset once: a selection that reads learns it again after the bytes, as
     // the end of them, and one that does not hears it at once. A reset connection may show no
@@ -113,13 +108,6 @@ void AsyncSelection::Begin() {
     }
 }
 
-// On the target's thread, where the readiness set is used.
-AsyncSelection::~AsyncSelection() {
-    if (readySet_) {
-        readySet_->Forget(s_, generation_);
-    }
-}
-
 void AsyncSelection::Received(bool filled) {
     // A close heard behind bytes the application has now read is told.
     if ((peerEnd_ == PeerEnd::Unread || peerEnd_ == PeerEnd::Shut) && !ended_ && !BytesUnread()) {
@@ -128,15 +116,14 @@ void AsyncSelection::Received(bool filled) {
     if (readHeld_ && state_ == SocketState::Connected && !ended_) {
         if (readAhead_.Held(s_) > 0) {
             // FD_READ again at once while bytes wait, as WinSock does.
-            Post(FD_READ, 0);
+            Notify(FD_READ, 0);
             return;
         }
         // A read that took all it could may have left more behind: within a readiness pass,
         // reading on saves a round through the event loop. Past the burst, and anywhere
         // else, the readiness set takes over again.
         const bool full = std::exchange(lastFillFull_, false) || filled;
-        if (full && sendingAtOnce_ && OnOwnThread() && sentInPass_ < SendBurst &&
-            readInPass_ < PassBytes) {
+        if (full && delivery_.PassHasRoom() && readInPass_ < PassBytes) {
             readHeld_ = false;
             ConnectionReadable();
             if (readHeld_) {
@@ -151,7 +138,7 @@ void AsyncSelection::Received(bool filled) {
 void AsyncSelection::Accepted(bool failed) {
     readHeld_ = false;
     acceptPaused_ = failed;
-    if (!failed && sendingAtOnce_ && OnOwnThread() && !ended_) {
+    if (!failed && delivery_.InPass() && !ended_) {
         AcceptOn();
         if (readHeld_) {
             return;
@@ -165,7 +152,7 @@ void AsyncSelection::AcceptOn() {
     pollfd waiting{s_, POLLIN, 0};
     if (::poll(&waiting, 1, 0) == 1 && (waiting.revents & POLLIN)) {
         readHeld_ = true;
-        Post(FD_ACCEPT, 0);
+        Notify(FD_ACCEPT, 0);
     }
 }
 
@@ -187,21 +174,15 @@ void AsyncSelection::Connecting() {
 
 void AsyncSelection::End() {
     ended_ = true;
-    for (const std::uint32_t lParam : std::exchange(due_, {})) {
-        Queue(lParam);
-    }
+    delivery_.PostDue();
     if (!OnOwnThread()) {
-        // Out of the set here, before the socket closes: a duplicate of its descriptor would
-        // keep it reported to a selection that no longer answers.
-        if (readySet_) {
-            readySet_->Leave(s_);
-        }
+        watch_.Leave();
         deleteLater();
         return;
     }
     // Off before the socket closes, so that its number is free for the next socket.
     Refresh(/*lazy=*/false);
-    if (inCallback_) {
+    if (delivery_.InPass()) {
         deleteLater();
     } else {
         delete this;
@@ -259,17 +240,8 @@ std::uint32_t AsyncSelection::Wanted() const {
 }
 
 int AsyncSelection::Watch(bool lazy) {
-    if (!readySet_) {
-        if (ended_) {
-            return 0;
-        }
-        readySet_ = ReadySet::Join();
-        if (!readySet_) {
-            return errno;
-        }
-    }
-    if (!readySet_->Watch(s_, this, generation_, Wanted(), lazy)) {
-        return errno;
+    if (const int error = watch_.Watch(Wanted(), lazy); error != 0) {
+        return error;
     }
     if (acceptPaused_ && !ended_) {
         RetryAcceptLater();
@@ -288,7 +260,7 @@ void AsyncSelection::Refresh(bool lazy) {
     const int event = state == SocketState::Connecting  ? FD_CONNECT
                       : state == SocketState::Listening ? FD_ACCEPT
                                                         : FD_CLOSE;
-    Post(event, WinSockErrorFromErrno(error));
+    Notify(event, WinSockErrorFromErrno(error));
     Watch(/*lazy=*/false);
 }
 
@@ -312,8 +284,7 @@ void AsyncSelection::Ready(std::uint32_t events) {
     if (ended_) {
         return;
     }
-    inCallback_ = true;
-    sendingAtOnce_ = true;
+    delivery_.BeginPass();
     readInPass_ = 0;
     // FD_WRITE first: it goes before the FD_CLOSE that reading may find.
     const std::uint32_t wanted = Wanted();
@@ -327,43 +298,18 @@ void AsyncSelection::Ready(std::uint32_t events) {
     }
     // What shows unwanted, or stays shown for good, is no longer watched for: nothing spins.
     Refresh(/*lazy=*/!(events & ~wanted) && !(events & EndEvents));
-    SendDue(guard);
-}
-
-void AsyncSelection::SendDue(std::unique_lock<std::mutex>& guard) {
-    const QPointer<AsyncSelection> alive(this);
-    for (sentInPass_ = 0; !due_.empty();) {
-        const std::uint32_t lParam = due_.front();
-        due_.erase(due_.begin());
-        // A target moved to another thread since it was selected hears through its queue.
-        const bool burstSpent = sentInPass_ >= SendBurst && state_ != SocketState::Listening;
-        if (burstSpent || *queued_ > 0 || !target_ || target_->thread() != thread()) {
-            Queue(lParam);
-            continue;
-        }
-        ++sentInPass_;
-        guard.unlock();
-        TSockMessage message(msg_, s_, lParam);
-        QCoreApplication::sendEvent(target_, &message);
-        guard.lock();
-        // A nested event loop in the handler may have destroyed an ended selection.
-        if (!alive) {
-            return;
-        }
-    }
-    sendingAtOnce_ = false;
-    inCallback_ = false;
+    delivery_.EndPass(guard, /*unbounded=*/state_ == SocketState::Listening);
 }
 
 void AsyncSelection::ReadReady() {
     switch (state_) {
     case SocketState::Listening:
         readHeld_ = true;
-        Post(FD_ACCEPT, 0);
+        Notify(FD_ACCEPT, 0);
         break;
     case SocketState::Datagram:
         readHeld_ = true;
-        Post(FD_READ, 0);
+        Notify(FD_READ, 0);
         break;
     case SocketState::Connected:
         ConnectionReadable();
@@ -380,7 +326,7 @@ void AsyncSelection::ConnectionReadable() {
         readHeld_ = true;
         readInPass_ += std::size_t(n);
         lastFillFull_ = std::size_t(n) >= ReadAhead::ChunkSize;
-        Post(FD_READ, 0);
+        Notify(FD_READ, 0);
     } else if (n == 0 || (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)) {
         // A reset an earlier reading took shows as an orderly end now.
         PeerGone(n == 0 ? facts_.ResetOf(s_) : error);
@@ -394,9 +340,9 @@ void AsyncSelection::PeerGone(int error) {
     }
     if (writeWanted_) {
         writeWanted_ = false;
-        Post(FD_WRITE, 0);
+        Notify(FD_WRITE, 0);
     }
-    Post(FD_CLOSE, error == 0 ? 0 : WinSockErrorFromErrno(error));
+    Notify(FD_CLOSE, error == 0 ? 0 : WinSockErrorFromErrno(error));
 }
 
 void AsyncSelection::ConnectionEnded(std::uint32_t events) {
@@ -419,7 +365,7 @@ bool AsyncSelection::BytesUnread() {
 void AsyncSelection::WriteReady() {
     if (state_ != SocketState::Connecting) {
         writeWanted_ = false;
-        Post(FD_WRITE, 0);
+        Notify(FD_WRITE, 0);
         return;
     }
     int error = 0;
@@ -427,30 +373,18 @@ void AsyncSelection::WriteReady() {
     ::getsockopt(s_, SOL_SOCKET, SO_ERROR, &error, &length);
     if (error != 0) {
         state_ = SocketState::Idle;
-        Post(FD_CONNECT, WinSockErrorFromErrno(error));
+        Notify(FD_CONNECT, WinSockErrorFromErrno(error));
         return;
     }
     state_ = SocketState::Connected;
-    Post(FD_CONNECT, 0);
+    Notify(FD_CONNECT, 0);
     writeWanted_ = false;
-    Post(FD_WRITE, 0);
+    Notify(FD_WRITE, 0);
 }
 
-void AsyncSelection::Post(int event, int error) {
-    if (!(mask_ & event) || !target_) {
-        return;
-    }
-    const std::uint32_t lParam = TSockMessage::MakeLParam(event, error);
-    if (sendingAtOnce_ && OnOwnThread()) {
-        due_.push_back(lParam);
-    } else {
-        Queue(lParam);
-    }
-}
-
-void AsyncSelection::Queue(std::uint32_t lParam) {
-    if (target_) {
-        QCoreApplication::postEvent(target_, new QueuedMessage(msg_, s_, lParam, queued_));
+void AsyncSelection::Notify(int event, int error) {
+    if (mask_ & event) {
+        delivery_.Notify(event, error);
     }
 }
 

@@ -1,64 +1,41 @@
 #pragma once
 
+#include "winsock/NotificationDelivery.h"
 #include "winsock/ReadAhead.h"
-#include "winsock/SockMessage.h"
 #include "winsock/SocketFacts.h"
+#include "winsock/SocketWatch.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QThread>
-#include <atomic>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <sys/types.h>
-#include <vector>
 
 class QTimer;
 
 namespace zintra {
 
-class ReadySet;
-
 enum class SocketState { Idle, Connecting, Connected, Listening, Datagram };
 
-// A notification posted to the target's event queue. The selection counts those still waiting
-// there, so that none sent at once overtakes them; the count outlives the selection.
-class QueuedMessage : public TSockMessage {
-public:
-    using Count = std::shared_ptr<std::atomic<int>>;
-
-    QueuedMessage(unsigned msg, TSocket s, std::uint32_t lParam, Count queued)
-        : TSockMessage(msg, s, lParam), queued_(std::move(queued)) {
-        ++*queued_;
-    }
-    QueuedMessage(const QueuedMessage&) = delete;
-    QueuedMessage& operator=(const QueuedMessage&) = delete;
-    ~QueuedMessage() override { --*queued_; }
-
-private:
-    Count queued_;
-};
-
-// The notification state of one socket, kept by AsyncSelections. Its state says what the socket
-// is (connecting, connected, listening, datagram) and which events are outstanding: a sent
-// FD_READ or FD_ACCEPT holds reading until recv or accept re-enables it, FD_WRITE waits for a
-// send that would block, FD_CLOSE and FD_CONNECT go once. The order rules: data before the
-// close behind it, the owed FD_WRITE before FD_CLOSE, FD_CONNECT before the first FD_WRITE, and
-// nothing sent at once overtakes what waits in the target's queue. Every member runs with the
-// selections' lock held, except Ready, which takes it; the readiness set of the target's thread
-// watches the socket, and it and the timer are used only on that thread.
+// The notification rules of one selected socket, kept by AsyncSelections. Its state says what
+// the socket is (connecting, connected, listening, datagram) and which events are outstanding: a
+// sent FD_READ or FD_ACCEPT holds reading until recv or accept re-enables it, FD_WRITE waits for
+// a send that would block, FD_CLOSE and FD_CONNECT go once. The order rules: data before the
+// close behind it, the owed FD_WRITE before FD_CLOSE, FD_CONNECT before the first FD_WRITE. Its
+// watch in the readiness set follows the state; its delivery sends or posts what becomes due.
+// Every member runs with the selections' lock held, except Ready, which takes it; the watch and
+// the timer are used only on the target's thread.
 class AsyncSelection : public QObject {
 public:
     AsyncSelection(std::mutex& lock, ReadAhead& readAhead, SocketFacts& facts, TSocket s,
                    QObject* target, unsigned msg, long mask, QueuedMessage::Count queued);
-    ~AsyncSelection() override;
 
-    const QueuedMessage::Count& Queued() const { return queued_; }
+    const QueuedMessage::Count& Queued() const { return delivery_.Queued(); }
 
     // A new mask for the same socket and window, as a new selection would have it, on the same
-    // registration: holding and resuming reading costs no new selection. False when the
-    // selection cannot take it (another window, or a socket that took the number since).
+    // watch: holding and resuming reading costs no new selection. False when the selection
+    // cannot take it (another window, a socket that took the number since, or a peer's end
+    // heard, which a new selection tells again).
     bool Reselect(QObject* target, unsigned msg, long mask);
 
     void Received(bool filled);
@@ -95,13 +72,7 @@ private:
     void Refresh(bool lazy = true);
     void RetryAcceptLater();
 
-    // Sends the due notifications in order, with the lock let go while the target handles
-    // each: it may call the layer, close the socket or destroy itself. What its handling makes
-    // due is sent in the same pass, up to a burst; the rest is posted, so that one busy socket
-    // does not keep the others waiting.
-    void SendDue(std::unique_lock<std::mutex>& guard);
     void ReadReady();
-
     // Reading tells data from the peer's close, and the bytes wait in the read-ahead for recv.
     // Data comes before the close behind it: FD_CLOSE only once nothing is left to read, and
     // after the FD_WRITE still owed, which WinSock posts first.
@@ -118,19 +89,14 @@ private:
     // Within a pass, another connection that waits is told at once rather than in a later pass.
     void AcceptOn();
 
-    // On the target's thread, while a readiness pass sends, the notification joins those due;
-    // otherwise it is posted.
-    void Post(int event, int error);
-    void Queue(std::uint32_t lParam);
+    // The event, if selected, to the target.
+    void Notify(int event, int error);
 
     std::mutex& lock_;
     ReadAhead& readAhead_;
     SocketFacts& facts_;
     const TSocket s_;
-    const QPointer<QObject> target_;
-    const unsigned msg_;
     long mask_;
-    const QueuedMessage::Count queued_;
     const ino_t identity_;
     SocketState state_;
     bool readHeld_ = false;     // FD_READ or FD_ACCEPT sent and not yet re-enabled
@@ -143,13 +109,9 @@ private:
     bool writeWanted_ = false;  // FD_WRITE to be sent once the socket can send
     bool acceptPaused_ = false; // a failed accept waits before the listener asks again
     bool ended_ = false;
-    bool inCallback_ = false;    // in a readiness pass: ending defers the deletion
-    bool sendingAtOnce_ = false; // that pass sends what becomes due
-    int sentInPass_ = 0;
     std::size_t readInPass_ = 0;
-    std::vector<std::uint32_t> due_;
-    const std::uint32_t generation_;
-    ReadySet* readySet_ = nullptr;
+    NotificationDelivery delivery_;
+    SocketWatch watch_;
     QTimer* retry_ = nullptr;
 };
 
