@@ -320,7 +320,7 @@ void AsyncSelection::ReadReady() {
 }
 
 void AsyncSelection::ConnectionReadable() {
-    const long n = readAhead_.Fill(s_);
+    const long n = readAhead_.Fill(s_, identity_);
     const int error = errno;
     if (n > 0) {
         readHeld_ = true;

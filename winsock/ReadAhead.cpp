@@ -8,7 +8,7 @@
 
 namespace zintra {
 
-long ReadAhead::Fill(TSocket s) {
+long ReadAhead::Fill(TSocket s, ino_t identity) {
     if (const std::size_t held = Held(s); held > 0) {
         return long(held);
     }
@@ -19,17 +19,15 @@ long ReadAhead::Fill(TSocket s) {
     } while (result < 0 && errno == EINTR);
     const int error = errno;
     const std::size_t count = std::size_t(std::max<ssize_t>(result, 0));
-    struct stat identity {};
-    ::fstat(s, &identity);
     std::lock_guard guard(lock_);
-    Store store{std::move(bytes), 0, count, true, identity.st_ino};
+    Store store{std::move(bytes), 0, count, true, identity};
     // A short read keeps only what it holds: a connection whose bytes wait unread keeps at
     // most four times their size.
     if (count > 0 && count < ChunkSize / 4) {
         Chunk fitted = std::make_unique_for_overwrite<char[]>(count);
         std::memcpy(fitted.get(), store.bytes.get(), count);
         Release(store);
-        store = Store{std::move(fitted), 0, count, false, identity.st_ino};
+        store = Store{std::move(fitted), 0, count, false, identity};
     }
     if (count > 0) {
         stores_[s] = std::move(store);

@@ -22,10 +22,10 @@ class ReadAhead {
 public:
     static constexpr std::size_t ChunkSize = 65536;
 
-    // One read of at most ChunkSize from s into its store: the bytes read, 0 once the peer has
-    // closed, or -1 with errno set. A store that still holds bytes is not read into again: their
-    // count is returned.
-    long Fill(TSocket s);
+    // One read of at most ChunkSize from s, the socket of that identity, into its store: the
+    // bytes read, 0 once the peer has closed, or -1 with errno set. A store that still holds
+    // bytes is not read into again: their count is returned.
+    long Fill(TSocket s, ino_t identity);
     // Hands out up to len held bytes (leaving them held when peeking): the count, or -1 when s
     // holds none and the read goes to the socket.
     int Take(TSocket s, char* buf, int len, bool peek);
