@@ -2,6 +2,7 @@
 
 #include "winsock/PosixWinSock.h"
 #include "winsock/ReadySet.h"
+#include "winsock/SocketIdentity.h"
 
 #include <QTimer>
 #include <cerrno>
@@ -9,7 +10,6 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <utility>
 
 namespace zintra {
@@ -26,11 +26,6 @@ constexpr std::uint32_t EndEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
 // After a failed accept the waiting connection is still there; the listener asks again after
 // this pause instead of at once, so running out of descriptors costs no CPU.
 constexpr std::chrono::milliseconds AcceptRetryPause(100);
-
-ino_t IdentityOf(TSocket s) {
-    struct stat identity {};
-    return ::fstat(s, &identity) == 0 ? identity.st_ino : 0;
-}
 
 SocketState StateOf(TSocket s, bool accepted) {
     int type = 0;
@@ -79,7 +74,7 @@ bool AsyncSelection::Reselect(QObject* target, unsigned msg, long mask) {
     // Once the peer's end was heard, a new selection tells it again, as WinSock does: that
     // takes the full start.
     if (ended_ || peerEnd_ != PeerEnd::Open || !delivery_.SameTarget(target, msg) ||
-        IdentityOf(s_) != identity_) {
+        !SameSocket(s_, identity_)) {
         return false;
     }
     mask_ = mask;

@@ -1,8 +1,8 @@
 #include "winsock/AsyncSelections.h"
 
 #include "winsock/AsyncSelection.h"
+#include "winsock/SocketIdentity.h"
 
-#include <sys/stat.h>
 #include <utility>
 
 namespace zintra {
@@ -48,10 +48,9 @@ void AsyncSelections::End(TSocket s) {
 }
 
 void AsyncSelections::Connection(TSocket s) {
-    struct stat identity {};
-    if (::fstat(s, &identity) == 0) {
+    if (const ino_t identity = IdentityOf(s); identity != 0) {
         std::lock_guard guard(lock_);
-        facts_.Accepted(s, identity.st_ino);
+        facts_.Accepted(s, identity);
     }
 }
 

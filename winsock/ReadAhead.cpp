@@ -1,10 +1,11 @@
 #include "winsock/ReadAhead.h"
 
+#include "winsock/SocketIdentity.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
-#include <sys/stat.h>
 
 namespace zintra {
 
@@ -66,8 +67,7 @@ ReadAhead::Store* ReadAhead::Find(TSocket s) {
     if (it == stores_.end()) {
         return nullptr;
     }
-    struct stat identity {};
-    if (::fstat(s, &identity) == 0 && identity.st_ino == it->second.identity) {
+    if (SameSocket(s, it->second.identity)) {
         return &it->second;
     }
     Release(it->second);

@@ -1,6 +1,6 @@
 #include "winsock/SocketFacts.h"
 
-#include <sys/stat.h>
+#include "winsock/SocketIdentity.h"
 
 namespace zintra {
 
@@ -17,8 +17,7 @@ const SocketFacts::Facts* SocketFacts::Find(TSocket s) {
     if (it == facts_.end()) {
         return nullptr;
     }
-    struct stat identity {};
-    if (::fstat(s, &identity) == 0 && identity.st_ino == it->second.identity) {
+    if (SameSocket(s, it->second.identity)) {
         return &it->second;
     }
     facts_.erase(it);
