@@ -83,10 +83,14 @@ bool ReadySet::Apply(TSocket s, Entry& entry, std::uint32_t events) {
     } else if (int result = ::epoll_ctl(epoll_, entry.events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD,
                                         s, &watch);
                result != 0) {
-        // Watched already, or not at all, as a closed socket's number was taken again.
-        if (errno == EEXIST || errno == ENOENT) {
+        // Watched already, or not at all, as a closed socket's number was taken again by the
+        // socket of a new selection. The socket a selection watched gone from the set was
+        // closed outside the layer: the number is another's now, which it must not watch.
+        if (errno == EEXIST || (errno == ENOENT && entry.events == Unknown)) {
             result =
                 ::epoll_ctl(epoll_, errno == EEXIST ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, s, &watch);
+        } else if (errno == ENOENT) {
+            errno = EBADF;
         }
         if (result != 0) {
             const int error = errno;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -422,6 +423,30 @@ TEST_F(AsyncSelect, ANumberTakenAgainReadsNothingOfTheOldSocket) {
     WriteAll(next.client.Get(), "NEW");
     std::string bytes(3, '\0');
     ASSERT_TRUE(PumpUntil([&] { return Pending(number) == 3; }));
+    EXPECT_EQ(layer_.recv(number, bytes.data(), 3, 0), 3);
+    EXPECT_EQ(bytes, "NEW");
+    layer_.closesocket(number);
+}
+
+// A selection whose socket was closed outside the layer, watching again, never reads the
+// socket that took its number.
+TEST_F(AsyncSelect, ASelectionOfASocketClosedOutsideNeverReadsTheNext) {
+    TcpPair old = MakeTcpPair();
+    const TSocket number = old.server.Get();
+    Select(number, FD_READ | FD_WRITE);
+    EXPECT_EQ(Settled(1), (std::vector<Notification>{{FD_WRITE, 0}}));
+    ::close(old.server.Release());
+    TcpPair next = MakeTcpPair();
+    ASSERT_EQ(::dup2(next.server.Get(), number), number);
+    // A send that would block has the old selection watch the number again.
+    ::fcntl(number, F_SETFL, O_NONBLOCK);
+    const std::string chunk(1 << 16, 'w');
+    while (layer_.send(number, chunk.data(), int(chunk.size()), 0) > 0) {
+    }
+    WriteAll(next.client.Get(), "NEW");
+    PumpFor(50);
+    ASSERT_TRUE(PumpUntil([&] { return Pending(number) == 3; }));
+    std::string bytes(3, '\0');
     EXPECT_EQ(layer_.recv(number, bytes.data(), 3, 0), 3);
     EXPECT_EQ(bytes, "NEW");
     layer_.closesocket(number);
