@@ -1,6 +1,9 @@
 #include "examples/sockecho/EchoServer.h"
 
+#include "sock/ErrorName.h"
 #include "sock/Sock.h"
+#include "sock/SockExceptions.h"
+#include "winsock/WinSockErrors.h"
 
 #include <QScopeGuard>
 #include <cstdio>
@@ -21,6 +24,30 @@ void EchoWhatFits(TSock& connection) {
     if (connection.OutBuffer().Size() <= QueuedEchoBytes && !connection.InBuffer().Empty()) {
         connection.Send(connection.Receive(-1));
     }
+}
+
+// ": Address already in use (WSAEADDRINUSE)": the system's words for the error the layer met last
+// on this thread, or nothing when it met none.
+std::string LastErrorReason() {
+    const int code = WinSockLayer().WSAGetLastError();
+    if (code == 0) {
+        return {};
+    }
+    const std::string reason = ErrorReason(code);
+    return ": " + (reason.empty() ? ErrorName(code) : reason + " (" + ErrorName(code) + ")");
+}
+
+// A listener's report of a failed accept, with why it failed and what follows: the layer asks
+// again a little later.
+std::string ExplainAcceptFailure(const std::string& report) {
+    const int code = WinSockLayer().WSAGetLastError();
+    if (report != ErrorNumberText(code)) {
+        return report;
+    }
+    const std::string reason = ErrorReason(code);
+    return report + (reason.empty() ? "" : ": " + reason) +
+           (code == WSAEMFILE ? "; accepting resumes once descriptors are free"
+                              : "; accepting goes on");
 }
 
 } // namespace
@@ -44,6 +71,9 @@ EchoServer::EchoServer(const EchoOptions& options)
     if (!quiet_ || !options.Blocking) {
         sock.OnInfo = [this, blocking = options.Blocking](QObject* sender, TSocketInfo kind,
                                                           std::string text) {
+            if (kind == siError && sender == listener_.get()) {
+                text = ExplainAcceptFailure(text);
+            }
             Report(kind, text);
             if (!blocking && kind == siClose && sender != listener_.get()) {
                 sender->deleteLater();
@@ -64,7 +94,11 @@ EchoServer::EchoServer(const EchoOptions& options)
 EchoServer::~EchoServer() = default;
 
 void EchoServer::Start() {
-    listener_->SetListen(true);
+    try {
+        listener_->SetListen(true);
+    } catch (const ESockException& failure) {
+        throw std::runtime_error(failure.what() + LastErrorReason());
+    }
 }
 
 void EchoServer::Stop() {

@@ -33,6 +33,11 @@ int ConnectWaiting(std::uint16_t port) {
     return s;
 }
 
+long OpenDescriptors(qint64 pid) {
+    const std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid) + "/fd");
+    return long(std::distance(begin(fds), end(fds)));
+}
+
 // Sends text and reads back as many bytes.
 std::string Echo(int s, const std::string& text) {
     ::send(s, text.data(), text.size(), MSG_NOSIGNAL);
@@ -102,11 +107,7 @@ TEST_P(SockEcho, AHalfClosingSocatClientGetsTheWholeEcho) {
 // Peers that reset, or close with their echo unread (which resets too), leave no descriptor.
 TEST_P(SockEcho, PeersThatResetOrLeaveTheEchoUnreadLeaveNoDescriptor) {
     RunningEcho echo(Options({"--quiet"}));
-    const auto descriptors = [&] {
-        const std::filesystem::directory_iterator fds(
-            "/proc/" + std::to_string(echo.process.processId()) + "/fd");
-        return std::distance(begin(fds), end(fds));
-    };
+    const auto descriptors = [&] { return OpenDescriptors(echo.process.processId()); };
     // Counted once an echo shows the server has finished starting, with that peer kept open.
     const int settled = ConnectWaiting(echo.port);
     EXPECT_EQ(Echo(settled, "ready"), "ready");
@@ -234,6 +235,28 @@ TEST_P(SockEcho, HalfClosingClientsOfAHeldServerGetTheWholeEcho) {
     }
 }
 
+// A server out of descriptors says why each connection waits and what follows, and accepts
+// again once its peers leave.
+TEST_P(SockEcho, RunningOutOfDescriptorsSaysWhyAndAcceptsAgainOnceFree) {
+    RunningEcho echo(Options(), [] {
+        const rlimit few{16, 16};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+    });
+    std::vector<int> peers;
+    for (int i = 0; i < 40; ++i) {
+        peers.push_back(Connect(echo.port));
+    }
+    EXPECT_TRUE(echo.WaitForOutput("Error: Error #10024 (WSAEMFILE): Too many open files; "
+                                   "accepting resumes once descriptors are free"))
+        << echo.output.toStdString();
+    for (const int peer : peers) {
+        ::close(peer);
+    }
+    const int again = ConnectWaiting(echo.port);
+    EXPECT_EQ(Echo(again, "again"), "again");
+    ::close(again);
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
                          [](const auto& info) { return *info.param ? "Blocking" : "NonBlocking"; });
 
@@ -318,7 +341,9 @@ TEST(SockEchoCommand, APortInUseEndsWithStatusOneAndTheReason) {
     second.start(SOCKECHO_PATH, {"--port", QString::number(holder.port), "--quiet"});
     ASSERT_TRUE(second.waitForFinished(Deadline));
     EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_EQ(second.readAllStandardError(), "Listen - Error Binding Socket\n");
+    EXPECT_EQ(second.readAllStandardError(),
+              "Listen - Error Binding Socket: Address already in use "
+              "(WSAEADDRINUSE); sockecho ends\n");
     EXPECT_EQ(second.readAllStandardOutput(), "");
 }
 
