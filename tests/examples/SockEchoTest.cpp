@@ -301,6 +301,48 @@ TEST(SockEchoCommand, PeersThatNeverReadKeepItsMemoryBounded) {
     EXPECT_LT(grown, 64L << 10) << sent << " bytes sent, " << grown << " KiB grown";
 }
 
+// Thousands of idle connections to a blocking server, each on an accept thread, leave no more
+// than a little of what they held resident once they have gone.
+TEST(SockEchoCommand, ABlockingServerGivesBackWhatManyIdleConnectionsHeld) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers keep freed memory and thread state on purpose";
+#endif
+    constexpr int Idle = 3000;
+    rlimit descriptors;
+    ::getrlimit(RLIMIT_NOFILE, &descriptors);
+    if (descriptors.rlim_max < Idle + 100) {
+        GTEST_SKIP() << "needs " << Idle + 100 << " descriptors";
+    }
+    descriptors.rlim_cur = descriptors.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &descriptors);
+    RunningEcho echo({"--blocking", "--quiet"});
+    const qint64 pid = echo.process.processId();
+    const auto open = [pid] { return OpenDescriptors(pid); };
+    const auto before = open();
+    const long resident = ResidentKiB(pid);
+    std::vector<int> idle;
+    for (int i = 0; i < Idle; ++i) {
+        idle.push_back(Connect(echo.port));
+    }
+    const QDeadlineTimer accepted(30000);
+    while (open() < before + Idle && !accepted.hasExpired()) {
+        echo.process.waitForFinished(20);
+    }
+    for (const int s : idle) {
+        ::close(s);
+    }
+    const QDeadlineTimer closed(20000);
+    while (open() > before && !closed.hasExpired()) {
+        echo.process.waitForFinished(20);
+    }
+    // The memory goes back once the server has been quiet for a moment.
+    const QDeadlineTimer quiet(5000);
+    while (ResidentKiB(pid) > resident + 2048 && !quiet.hasExpired()) {
+        echo.process.waitForFinished(50);
+    }
+    EXPECT_LE(ResidentKiB(pid), resident + 2048) << "from " << resident << " KiB";
+}
+
 // Without threads to serve them, blocking connections end at once, and the server still stops
 // on a signal. The server runs as an unprivileged user allowed no process beside itself.
 TEST(SockEchoCommand, ConnectionsNoThreadServesEndAndTheServerStillStops) {
