@@ -127,7 +127,8 @@ void EchoServer::Report(TSocketInfo kind, const std::string& text) {
 }
 
 void EchoServer::ConnectionEnded() {
-    QMetaObject::invokeMethod(&quietMoment_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    // Named, the call is made inside Qt, whose queue hands it over safely between threads.
+    QMetaObject::invokeMethod(&quietMoment_, "start", Qt::QueuedConnection);
 }
 
 // Runs on the connection's accept thread until the peer closes; the component is released on
