@@ -34,11 +34,4 @@ TEST(ErrorName, NamesEveryWinSockErrorAndNothingElse) {
     EXPECT_EQ(ErrorName(INT32_MAX), "UNKNOWN ERROR");
 }
 
-TEST(ErrorReason, GivesTheSystemsWordsWhereItHasThem) {
-    EXPECT_EQ(ErrorReason(10048), "Address already in use");
-    EXPECT_EQ(ErrorReason(10024), "Too many open files");
-    EXPECT_EQ(ErrorReason(11001), "");
-    EXPECT_EQ(ErrorReason(42), "");
-}
-
 } // namespace zintra
