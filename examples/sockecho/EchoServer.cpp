@@ -1,6 +1,9 @@
 #include "examples/sockecho/EchoServer.h"
 
+#include "sock/ErrorName.h"
 #include "sock/Sock.h"
+#include "sock/SockExceptions.h"
+#include "winsock/WinSockErrors.h"
 
 #include <QScopeGuard>
 #include <cstdio>
@@ -23,11 +26,41 @@ void EchoWhatFits(TSock& connection) {
     }
 }
 
+// ": Address already in use (WSAEADDRINUSE)": the system's words for the error the layer met last
+// on this thread, or nothing when it met none.
+std::string LastErrorReason() {
+    const int code = WinSockLayer().WSAGetLastError();
+    if (code == 0) {
+        return {};
+    }
+    const std::string reason = ErrorReason(code);
+    return ": " + (reason.empty() ? ErrorName(code) : reason + " (" + ErrorName(code) + ")");
+}
+
+// A listener's report of a failed accept, with why it failed and what follows: the layer asks
+// again a little later.
+std::string ExplainAcceptFailure(const std::string& report) {
+    const int code = WinSockLayer().WSAGetLastError();
+    if (report != ErrorNumberText(code)) {
+        return report;
+    }
+    const std::string reason = ErrorReason(code);
+    return report + (reason.empty() ? "" : ": " + reason) +
+           (code == WSAEMFILE ? "; accepting resumes once descriptors are free"
+                              : "; accepting goes on");
+}
+
 } // namespace
 
 EchoServer::EchoServer(const EchoOptions& options)
     : quiet_(options.Quiet), verbose_(options.Verbose),
       listener_(std::make_unique<TSock>(nullptr)) {
+    // Each accept thread would otherwise take one of the allocator's per-thread heaps (up to
+    // eight per core), whose free top the quiet moment's trim leaves resident: a megabyte or more
+    // each. On the one shared heap the trim gives back all that the connections held.
+    if (options.Blocking) {
+        ::mallopt(M_ARENA_MAX, 1);
+    }
     quietMoment_.setSingleShot(true);
     quietMoment_.setInterval(QuietMs);
     QObject::connect(&quietMoment_, &QTimer::timeout, [] { ::malloc_trim(0); });
@@ -44,6 +77,9 @@ EchoServer::EchoServer(const EchoOptions& options)
     if (!quiet_ || !options.Blocking) {
         sock.OnInfo = [this, blocking = options.Blocking](QObject* sender, TSocketInfo kind,
                                                           std::string text) {
+            if (kind == siError && sender == listener_.get()) {
+                text = ExplainAcceptFailure(text);
+            }
             Report(kind, text);
             if (!blocking && kind == siClose && sender != listener_.get()) {
                 sender->deleteLater();
@@ -64,7 +100,11 @@ EchoServer::EchoServer(const EchoOptions& options)
 EchoServer::~EchoServer() = default;
 
 void EchoServer::Start() {
-    listener_->SetListen(true);
+    try {
+        listener_->SetListen(true);
+    } catch (const ESockException& failure) {
+        throw std::runtime_error(failure.what() + LastErrorReason());
+    }
 }
 
 void EchoServer::Stop() {
@@ -87,7 +127,8 @@ void EchoServer::Report(TSocketInfo kind, const std::string& text) {
 }
 
 void EchoServer::ConnectionEnded() {
-    QMetaObject::invokeMethod(&quietMoment_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    // Named, the call is made inside Qt, whose queue hands it over safely between threads.
+    QMetaObject::invokeMethod(&quietMoment_, "start", Qt::QueuedConnection);
 }
 
 // Runs on the connection's accept thread until the peer closes; the component is released on

@@ -18,7 +18,7 @@ public:
     explicit EchoServer(const EchoOptions& options);
     ~EchoServer();
 
-    // Starts listening; raises the listener's failure when it cannot.
+    // Starts listening; raises the listener's failure, with the system's reason, when it cannot.
     void Start();
     // Stops listening and closes every connection, waiting for the accept threads.
     void Stop();

@@ -1,9 +1,9 @@
 // sockecho: a console echo server over TSock, and the component's example.
 //   sockecho --port PORT [--blocking] [--timeout SECONDS] [--backlog N] [--quiet] [--verbose]
 // Every OnInfo report is written to standard output as "Kind: text", look-ups only with
-// --verbose. A failure to start
-// listening is written to standard error and ends the program with status 1; SIGINT or SIGTERM
-// closes everything and ends it with status 0.
+// --verbose. A failure to start listening is written to standard error with the system's reason
+// and ends the program with status 1; SIGINT or SIGTERM closes everything and ends it with
+// status 0.
 
 #include "examples/StandardDescriptors.h"
 #include "examples/sockecho/EchoOptions.h"
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     try {
         server.Start();
     } catch (const std::exception& failure) {
-        std::cerr << failure.what() << std::endl;
+        std::cerr << failure.what() << "; sockecho ends" << std::endl;
         return 1;
     }
     return QCoreApplication::exec();

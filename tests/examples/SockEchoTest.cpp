@@ -33,6 +33,11 @@ int ConnectWaiting(std::uint16_t port) {
     return s;
 }
 
+long OpenDescriptors(qint64 pid) {
+    const std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid) + "/fd");
+    return long(std::distance(begin(fds), end(fds)));
+}
+
 // Sends text and reads back as many bytes.
 std::string Echo(int s, const std::string& text) {
     ::send(s, text.data(), text.size(), MSG_NOSIGNAL);
@@ -102,11 +107,7 @@ TEST_P(SockEcho, AHalfClosingSocatClientGetsTheWholeEcho) {
 // Peers that reset, or close with their echo unread (which resets too), leave no descriptor.
 TEST_P(SockEcho, PeersThatResetOrLeaveTheEchoUnreadLeaveNoDescriptor) {
     RunningEcho echo(Options({"--quiet"}));
-    const auto descriptors = [&] {
-        const std::filesystem::directory_iterator fds(
-            "/proc/" + std::to_string(echo.process.processId()) + "/fd");
-        return std::distance(begin(fds), end(fds));
-    };
+    const auto descriptors = [&] { return OpenDescriptors(echo.process.processId()); };
     // Counted once an echo shows the server has finished starting, with that peer kept open.
     const int settled = ConnectWaiting(echo.port);
     EXPECT_EQ(Echo(settled, "ready"), "ready");
@@ -234,6 +235,31 @@ TEST_P(SockEcho, HalfClosingClientsOfAHeldServerGetTheWholeEcho) {
     }
 }
 
+// A server out of descriptors says why each connection waits and what follows, and accepts
+// again once its peers leave.
+TEST_P(SockEcho, RunningOutOfDescriptorsSaysWhyAndAcceptsAgainOnceFree) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the undefined-behaviour checker's first look at a type opens a descriptor";
+#endif
+    RunningEcho echo(Options(), [] {
+        const rlimit few{16, 16};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+    });
+    std::vector<int> peers;
+    for (int i = 0; i < 40; ++i) {
+        peers.push_back(Connect(echo.port));
+    }
+    EXPECT_TRUE(echo.WaitForOutput("Error: Error #10024 (WSAEMFILE): Too many open files; "
+                                   "accepting resumes once descriptors are free"))
+        << echo.output.toStdString();
+    for (const int peer : peers) {
+        ::close(peer);
+    }
+    const int again = ConnectWaiting(echo.port);
+    EXPECT_EQ(Echo(again, "again"), "again");
+    ::close(again);
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
                          [](const auto& info) { return *info.param ? "Blocking" : "NonBlocking"; });
 
@@ -278,6 +304,48 @@ TEST(SockEchoCommand, PeersThatNeverReadKeepItsMemoryBounded) {
     EXPECT_LT(grown, 64L << 10) << sent << " bytes sent, " << grown << " KiB grown";
 }
 
+// Thousands of idle connections to a blocking server, each on an accept thread, leave no more
+// than a little of what they held resident once they have gone.
+TEST(SockEchoCommand, ABlockingServerGivesBackWhatManyIdleConnectionsHeld) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers keep freed memory and thread state on purpose";
+#endif
+    constexpr int Idle = 3000;
+    rlimit descriptors;
+    ::getrlimit(RLIMIT_NOFILE, &descriptors);
+    if (descriptors.rlim_max < Idle + 100) {
+        GTEST_SKIP() << "needs " << Idle + 100 << " descriptors";
+    }
+    descriptors.rlim_cur = descriptors.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &descriptors);
+    RunningEcho echo({"--blocking", "--quiet"});
+    const qint64 pid = echo.process.processId();
+    const auto open = [pid] { return OpenDescriptors(pid); };
+    const auto before = open();
+    const long resident = ResidentKiB(pid);
+    std::vector<int> idle;
+    for (int i = 0; i < Idle; ++i) {
+        idle.push_back(Connect(echo.port));
+    }
+    const QDeadlineTimer accepted(30000);
+    while (open() < before + Idle && !accepted.hasExpired()) {
+        echo.process.waitForFinished(20);
+    }
+    for (const int s : idle) {
+        ::close(s);
+    }
+    const QDeadlineTimer closed(20000);
+    while (open() > before && !closed.hasExpired()) {
+        echo.process.waitForFinished(20);
+    }
+    // The memory goes back once the server has been quiet for a moment.
+    const QDeadlineTimer quiet(5000);
+    while (ResidentKiB(pid) > resident + 2048 && !quiet.hasExpired()) {
+        echo.process.waitForFinished(50);
+    }
+    EXPECT_LE(ResidentKiB(pid), resident + 2048) << "from " << resident << " KiB";
+}
+
 // Without threads to serve them, blocking connections end at once, and the server still stops
 // on a signal. The server runs as an unprivileged user allowed no process beside itself.
 TEST(SockEchoCommand, ConnectionsNoThreadServesEndAndTheServerStillStops) {
@@ -318,7 +386,9 @@ TEST(SockEchoCommand, APortInUseEndsWithStatusOneAndTheReason) {
     second.start(SOCKECHO_PATH, {"--port", QString::number(holder.port), "--quiet"});
     ASSERT_TRUE(second.waitForFinished(Deadline));
     EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_EQ(second.readAllStandardError(), "Listen - Error Binding Socket\n");
+    EXPECT_EQ(second.readAllStandardError(),
+              "Listen - Error Binding Socket: Address already in use "
+              "(WSAEADDRINUSE); sockecho ends\n");
     EXPECT_EQ(second.readAllStandardOutput(), "");
 }
 

@@ -55,12 +55,16 @@ public:
         return false;
     }
 
+    // Gives up after the deadline also while other lines keep coming.
     bool WaitForOutput(const QByteArray& line) {
+        const QDeadlineTimer deadline(RunningEchoDeadlineMs);
         while (!output.contains(line + "\n")) {
             if (process.state() == QProcess::NotRunning && !process.bytesAvailable()) {
                 return false;
             }
-            if (!process.waitForReadyRead(RunningEchoDeadlineMs) && !process.bytesAvailable()) {
+            if (deadline.hasExpired() ||
+                (!process.waitForReadyRead(int(deadline.remainingTime())) &&
+                 !process.bytesAvailable())) {
                 return false;
             }
             output += process.readAllStandardOutput();
