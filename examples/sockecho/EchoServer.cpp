@@ -37,13 +37,15 @@ std::string LastErrorReason() {
     return ": " + (reason.empty() ? ErrorName(code) : reason + " (" + ErrorName(code) + ")");
 }
 
+// Whether a listener's error report is of the accept the layer failed last.
+bool IsAcceptFailure(const std::string& report) {
+    return report == ErrorNumberText(WinSockLayer().WSAGetLastError());
+}
+
 // A listener's report of a failed accept, with why it failed and what follows: the layer asks
 // again a little later.
 std::string ExplainAcceptFailure(const std::string& report) {
     const int code = WinSockLayer().WSAGetLastError();
-    if (report != ErrorNumberText(code)) {
-        return report;
-    }
     const std::string reason = ErrorReason(code);
     return report + (reason.empty() ? "" : ": " + reason) +
            (code == WSAEMFILE ? "; accepting resumes once descriptors are free"
@@ -77,8 +79,13 @@ EchoServer::EchoServer(const EchoOptions& options)
     if (!quiet_ || !options.Blocking) {
         sock.OnInfo = [this, blocking = options.Blocking](QObject* sender, TSocketInfo kind,
                                                           std::string text) {
-            if (kind == siError && sender == listener_.get()) {
-                text = ExplainAcceptFailure(text);
+            if (kind == siError && sender == listener_.get() && IsAcceptFailure(text)) {
+                // While accepts fail, the layer asks again ten times a second: the failure is
+                // told again only once a connection has ended and given back its descriptor.
+                if (!acceptFailureTold_.exchange(true)) {
+                    Report(kind, ExplainAcceptFailure(text));
+                }
+                return;
             }
             Report(kind, text);
             if (!blocking && kind == siClose && sender != listener_.get()) {
@@ -127,6 +134,7 @@ void EchoServer::Report(TSocketInfo kind, const std::string& text) {
 }
 
 void EchoServer::ConnectionEnded() {
+    acceptFailureTold_ = false;
     // Named, the call is made inside Qt, whose queue hands it over safely between threads.
     QMetaObject::invokeMethod(&quietMoment_, "start", Qt::QueuedConnection);
 }

@@ -4,6 +4,7 @@
 #include "sock/SockTypes.h"
 
 #include <QTimer>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -34,6 +35,7 @@ private:
     bool verbose_;
     QTimer quietMoment_;
     std::mutex output_;
+    std::atomic<bool> acceptFailureTold_{false}; // and no connection has ended since
     std::unique_ptr<TSock> listener_;
 };
 
