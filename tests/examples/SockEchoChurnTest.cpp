@@ -3,7 +3,6 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -48,17 +47,6 @@ constexpr Peer Mix[] = {Peer::ResetBeforeAccept, Peer::ResetBeforeAccept, Peer::
 
 int OpenDescriptors(qint64 pid) {
     return int(QDir(QString("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot).size());
-}
-
-long ResidentKiB(qint64 pid) {
-    QFile status(QString("/proc/%1/status").arg(pid));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toLong();
-        }
-    }
-    return -1;
 }
 
 // Drives one sockecho with a seeded mix of peers, reading its reports as it goes.

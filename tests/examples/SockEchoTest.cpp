@@ -7,7 +7,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -269,17 +268,6 @@ TEST_P(SockEcho, RunningOutOfDescriptorsSaysWhyAndAcceptsAgainOnceFree) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, SockEcho, testing::Values("", "--blocking"),
                          [](const auto& info) { return *info.param ? "Blocking" : "NonBlocking"; });
-
-// Resident memory of a process, in KiB.
-long ResidentKiB(qint64 pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    long value = -1;
-    while (status >> key && key != "VmRSS:") {
-    }
-    status >> value;
-    return value;
-}
 
 // Peers that send for seconds and never read are held back: the server does not take in, and
 // queue the echo of, all they would send.

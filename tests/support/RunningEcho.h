@@ -3,6 +3,7 @@
 #include "tests/support/LoopbackClient.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <csignal>
@@ -11,6 +12,18 @@
 #include <unistd.h>
 
 namespace zintra {
+
+// Resident memory of a process, in KiB; -1 when it cannot be read.
+inline long ResidentKiB(qint64 pid) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').front().toLong();
+        }
+    }
+    return -1;
+}
 
 constexpr int RunningEchoDeadlineMs = 10000;
 
